@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Formats the tree with the project's .clang-format; --check only reports files that differ.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h' '*.hpp' | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+[ ${#files[@]} -gt 0 ] || exit 0
+if [ "${1:-}" = "--check" ]; then
+    if ! clang-format --dry-run --Werror "${files[@]}"; then
+        echo "Formatting differs from .clang-format: run 'bash scripts/format.sh' and commit the result." >&2
+        exit 1
+    fi
+else
+    clang-format -i "${files[@]}"
+fi
