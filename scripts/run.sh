@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh base
 cmake --preset ci >/dev/null
 cmake --build --preset ci
-if [ -x build/ci/host/zeth-host ]; then
-    exec build/ci/host/zeth-host "$@"
+if [ -x build/ci/bin/zeth-host ]; then
+    exec build/ci/bin/zeth-host "$@"
 fi
 echo "The plug-in and the framework are built in build/ci; the host emulator is not part of this tree yet."
