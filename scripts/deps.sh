@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a job needs, only when some are missing.
-# Usage: scripts/deps.sh GROUP...   (groups: base)
+# Usage: scripts/deps.sh GROUP...   (groups: base, i386, mingw, wine)
+# Packages named NAME:i386 come from Debian's i386 architecture, which is added first when needed.
 set -euo pipefail
 
 packages_for() {
     case "$1" in
     base) echo "cmake ninja-build g++ clang lld clang-format libgtest-dev libgmock-dev googletest
-                libbenchmark-dev libtoml11-dev libcli11-dev diffutils" ;;
-    *) echo "scripts/deps.sh: unknown package group '$1' (known: base)" >&2; exit 2 ;;
+                libbenchmark-dev libtoml11-dev libcli11-dev nlohmann-json3-dev diffutils" ;;
+    # 32-bit Linux build: -m32 through g++-multilib, run through qemu-user (the kernel runs no
+    # 32-bit programs itself).
+    i386) echo "cmake ninja-build g++-multilib qemu-user googletest libgtest-dev:i386
+                libgmock-dev:i386" ;;
+    # 32-bit Windows build: the DLL with MinGW-w64, the test host with clang and lld-link.
+    mingw) echo "cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686 clang lld" ;;
+    # Windows programs under wine32, whose 32-bit loader runs through qemu-user (registered for
+    # i386 in binfmt_misc by tests/windows/run_wine_host.sh).
+    wine) echo "wine wine32:i386 qemu-user" ;;
+    *) echo "scripts/deps.sh: unknown package group '$1' (known: base, i386, mingw, wine)" >&2
+       exit 2 ;;
     esac
 }
 
@@ -18,7 +29,7 @@ for group in "${@:-base}"; do
 done
 
 missing=()
-for package in "${wanted[@]}"; do
+for package in $(printf '%s\n' "${wanted[@]}" | sort -u); do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$package")
     fi
@@ -32,5 +43,30 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 echo "==> Installing Debian packages: ${missing[*]}"
-apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# g++-multilib replaces Debian's i686 cross compilers (a wanted removal), so it goes alone first;
+# every other package, the NAME:i386 libraries above all, must never make apt remove one: fail
+# instead.
+replacing=()
+others=()
+foreign=no
+for package in "${missing[@]}"; do
+    case "$package" in
+    g++-multilib) replacing+=("$package") ;;
+    *:i386) others+=("$package"); foreign=yes ;;
+    *) others+=("$package") ;;
+    esac
+done
+if [ "$foreign" = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
+apt_install() {
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        -o DPkg::Lock::Timeout=900 "$@" >/dev/null
+}
+apt-get update -qq -o DPkg::Lock::Timeout=900
+if [ ${#replacing[@]} -gt 0 ]; then
+    apt_install "${replacing[@]}"
+fi
+if [ ${#others[@]} -gt 0 ]; then
+    apt_install --no-remove "${others[@]}"
+fi
