@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a job needs, only when some are missing.
-# Usage: scripts/deps.sh GROUP...   (groups: base, i386, mingw, wine)
+# Usage: scripts/deps.sh GROUP...   (groups: base, i386, mingw, wine, fuzz)
 # Packages named NAME:i386 come from Debian's i386 architecture, which is added first when needed.
 set -euo pipefail
 
@@ -17,7 +17,9 @@ packages_for() {
     # Windows programs under wine32, whose 32-bit loader runs through qemu-user (registered for
     # i386 in binfmt_misc by tests/windows/run_wine_host.sh).
     wine) echo "wine wine32:i386 qemu-user" ;;
-    *) echo "scripts/deps.sh: unknown package group '$1' (known: base, i386, mingw, wine)" >&2
+    # libFuzzer targets: clang with its fuzzer and sanitizer runtimes.
+    fuzz) echo "cmake ninja-build clang libclang-rt-14-dev" ;;
+    *) echo "scripts/deps.sh: unknown package group '$1' (known: base, i386, mingw, wine, fuzz)" >&2
        exit 2 ;;
     esac
 }
