@@ -1,7 +1,8 @@
 // checkPanelInvariants: what must hold of an R7_DESK between any two host messages, whatever the
 // host sent: selectedDest within 0 .. 4 (the per-button arrays are indexed with it), element 0 of
 // every per-button array 0, takeEnabled equal to flashing, and the undo record all 0 whenever
-// undoAvailable is clear. A broken invariant is a finding (see fuzz_check.h).
+// undoAvailable is clear; and while the Take flash runs, a count of 1 to 10 ticks left. A broken
+// invariant is a finding (see fuzz_check.h).
 #pragma once
 
 #include "R7_DESK.h"
@@ -18,6 +19,10 @@ inline void checkPanelInvariants(const R7_DESK& panel, const std::string& after)
     FUZZ_CHECK(panel.takeEnabled == panel.flashing,
                where + ": takeEnabled " + std::to_string(panel.takeEnabled) + ", flashing " +
                    std::to_string(panel.flashing));
+    if (panel.flashing) {
+        FUZZ_CHECK(panel.flashCount >= 1 && panel.flashCount <= 10,
+                   where + ": flashing with flashCount " + std::to_string(panel.flashCount));
+    }
     if (!panel.undoAvailable) {
         const R7_DESK::undo_record& record = panel.undoRecord;
         FUZZ_CHECK(record.videoSource == 0 && record.audioSource == 0 &&

@@ -6,8 +6,9 @@
 //
 // After the start-up conversation and after every message: the panel invariants
 // (panel_invariants.h), the numbers read at start-up unchanged, notify's result null (this panel
-// answers every query with the empty text), and the recording host's reply-ownership rules kept,
-// with nothing but codes 0 and 5 sent to it. Destroying the panel must end with "AS".
+// answers every query with the empty text), the recording host's reply-ownership rules kept, with
+// nothing but codes 0 and 5 sent to it, and no command outside what a running panel sends.
+// Destroying the panel must end with "AS".
 //
 // Input layout (fields as in fuzz_input.h):
 //   header:   [flags byte: bit 0 null host, bit 1 null panel path] [path text]
@@ -144,6 +145,7 @@ public:
             FUZZ_CHECK(host->unexpectedCodes().empty(),
                        "after " + what + ": the panel sent code " +
                            std::to_string(host->unexpectedCodes().front()));
+            checkCommands(what);
         }
     }
 
@@ -155,6 +157,23 @@ public:
     }
 
 private:
+    // Once started, the panel only switches controls, sets properties, reads package entries,
+    // routes and runs its timer: "CD", "CE", "TP", "RN", "RC", "ET", each followed by a space.
+    void checkCommands(const std::string& what) {
+        static constexpr std::array<const char*, 6> running = {"CD ", "CE ", "TP ",
+                                                               "RN ", "RC ", "ET "};
+        if (what != "start-up") {
+            for (const std::string& command : host->commandsSinceMark()) {
+                bool known = false;
+                for (const char* prefix : running) {
+                    known = known || command.rfind(prefix, 0) == 0;
+                }
+                FUZZ_CHECK(known, "after " + what + ": the panel sent " + shown(command));
+            }
+        }
+        host->forgetCommands();
+    }
+
     // Form 0 is the null text; any other form reads a text from the stream.
     optional_text streamText(std::uint8_t form) {
         optional_text chosen;
