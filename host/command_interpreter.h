@@ -1,0 +1,76 @@
+// command_interpreter: the host's side of every command a panel sends.
+//
+// execute() carries out one well-formed command for one desk and gives the reply (or null) and
+// a line saying what the host did. It never delivers anything to a panel itself: revertives and
+// timer ticks that a command causes are queued on the event queue for the event loop, which
+// delivers them after the panel's call has returned.
+//
+//   CD/CE   disable/enable a control of a shown panel                        reply null
+//   TP      set a property ("key=value") of a control                        reply null
+//   TG      "key=value" of a property, or every property for "all"           the text, or null
+//   PS      show a layout file as the named panel                            "OK", or null
+//   SD      look up a device by name                                         its number, or null
+//   RN      the text under an index of a device database                     the text, or null
+//   RC      route a source to a destination; every desk registered for it    reply null
+//           gets a revertive
+//   RR      register for a destination range (plain: replaces the desk's     reply null
+//           registrations on that router; 'ADD': adds)
+//   RP      poll a range: a revertive per destination, to this desk only     reply null
+//   ET      start/restart (with interval) or stop (without) a periodic timer reply null
+//   AS      the closing notice: the desk's timers and registrations end      reply null
+//
+// A command about something the facility does not have (an unknown panel, control, device,
+// entry, a refused crosspoint) is not an error: the host answers as a real one would (null, or
+// nothing happens) and says so in the effect line.
+#pragma once
+
+#include "command_parser.h"
+#include "event_queue.h"
+#include "facility.h"
+#include "layout.h"
+#include "layout_store.h"
+#include "router_bank.h"
+#include "timer_table.h"
+#include "virtual_clock.h"
+
+#include <map>
+#include <optional>
+#include <string>
+
+struct command_result {
+    std::optional<std::string> reply;
+    std::string effect;
+};
+
+// The panels one desk shows, by panel identifier.
+using shown_panels = std::map<std::string, layout>;
+
+class command_interpreter {
+public:
+    command_interpreter(const facility& facilityModel, router_bank& routerBank,
+                        event_queue& eventQueue, timer_table& timerTable,
+                        const virtual_clock& runClock, const layout_store& layoutStore);
+
+    command_result execute(int desk, shown_panels& panels, const host_command& command);
+
+private:
+    command_result controlCommand(shown_panels& panels, const host_command& command);
+    command_result showPanel(shown_panels& panels, const host_command& command);
+    command_result lookupDevice(const host_command& command) const;
+    command_result readDatabase(const host_command& command) const;
+    command_result makeCrosspoint(const host_command& command);
+    command_result registerRevertives(int desk, const host_command& command);
+    command_result pollRevertives(int desk, const host_command& command);
+    command_result timer(int desk, const host_command& command);
+    command_result closingNotice(int desk);
+
+    void queueRevertive(int desk, std::int32_t device, std::int32_t destination,
+                        std::int32_t source);
+
+    const facility& plant;
+    router_bank& routers;
+    event_queue& queue;
+    timer_table& timers;
+    const virtual_clock& clock;
+    const layout_store& layouts;
+};

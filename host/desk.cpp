@@ -1,0 +1,178 @@
+#include "desk.h"
+
+#include "event_parameter.h"
+#include "zeth_records.h"
+
+#include <cstring>
+#include <vector>
+
+desk::desk(int number, command_interpreter& commands, run_log& happened, transcript& output,
+           const virtual_clock& runClock)
+    : id(number), interpreter(commands), log(happened), record(output), clock(runClock) {}
+
+desk::~desk() {
+    destroy();
+}
+
+template <typename Call> void desk::callPanel(Call&& call) {
+    record.hold();
+    ++depth;
+    try {
+        call();
+    } catch (const std::exception& error) {
+        log.report(id, {violation_kind::exceptionFromPanel,
+                        std::string("the panel threw: ") + error.what(), "the host's call"});
+    } catch (...) {
+        log.report(id, {violation_kind::exceptionFromPanel, "the panel threw something",
+                        "the host's call"});
+    }
+    --depth;
+    for (const violation& owed : checker.callReturned()) {
+        log.report(id, owed);
+    }
+    record.release();
+}
+
+bool desk::create(zeth_factory factory, const std::string& panelPath) {
+    callPanel([&] { panel = factory(this, panelPath.c_str()); });
+    return panel != nullptr;
+}
+
+void desk::deliverControlEvent(const std::string& panelId, const std::string& control,
+                               const std::string& message) {
+    if (closed()) {
+        return;
+    }
+    const event_parameter parameter(message);
+    zeth_event_record event{nullptr, nullptr, panelId.c_str(), control.c_str(),
+                            parameter.asPanelRecord()};
+    callPanel([&] { panel->notify(&event, 2); });
+}
+
+void desk::deliverRevertive(std::int32_t device, std::int32_t destination, std::int32_t source) {
+    if (closed()) {
+        return;
+    }
+    zeth_revertive_record revertive{device, 0, destination, source};
+    callPanel([&] { panel->notify(&revertive, 1); });
+}
+
+void desk::deliverTick(int timer) {
+    if (closed()) {
+        return;
+    }
+    // The timer id travels as the datum's own value.
+    void* datum = reinterpret_cast<void*>(static_cast<std::intptr_t>(timer));
+    callPanel([&] { panel->notify(datum, 4); });
+}
+
+std::optional<std::string> desk::deliverQuery(const std::string& text) {
+    if (closed()) {
+        return std::nullopt;
+    }
+    std::vector<char> property(text.begin(), text.end());
+    property.push_back('\0');
+    std::optional<std::string> answer;
+    callPanel([&] {
+        void* given = panel->notify(property.data(), 3);
+        if (given != nullptr) {
+            answer = static_cast<const char*>(given);
+            panel->notify(given, 5); // the answer was the host's until now: hand it back
+        }
+    });
+    return answer;
+}
+
+void desk::destroy() {
+    if (panel == nullptr) {
+        return;
+    }
+    zeth_client_callback* leaving = panel;
+    callPanel([&] { delete leaving; });
+    panel = nullptr;
+    if (const auto missing = checker.panelDeleted()) {
+        log.report(id, *missing);
+    }
+}
+
+void* desk::notify(void* data, int code) {
+    try {
+        if (code == 0) {
+            return command(data);
+        }
+        if (code == 5) {
+            handBack(data);
+            return nullptr;
+        }
+        log.report(id, {violation_kind::unknownMessageCode,
+                        "the panel called notify with code " + std::to_string(code),
+                        "notify(data, " + std::to_string(code) + ")"});
+    } catch (const std::exception& error) {
+        transcript_entry note;
+        note.kind = entry_kind::note;
+        note.time = clock.now();
+        note.desk = id;
+        note.text =
+            std::string("the host failed on this message and answered null: ") + error.what();
+        record.add(std::move(note));
+    }
+    return nullptr;
+}
+
+void* desk::command(const void* data) {
+    const std::string text = data != nullptr ? static_cast<const char*>(data) : "";
+    log.command(id, text);
+    transcript_entry entry;
+    entry.kind = entry_kind::command;
+    entry.time = clock.now();
+    entry.desk = id;
+    entry.text = data != nullptr ? text : "(null)";
+    if (depth == 0) {
+        entry.effect = "ignored: the host was not calling this panel";
+        record.add(entry);
+        log.report(id, {violation_kind::commandOutsideCall,
+                        "\"" + text + "\" arrived between the host's calls", text});
+        return nullptr;
+    }
+    if (const auto late = checker.commandArrives(text)) {
+        entry.effect = "ignored: the panel has closed";
+        record.add(entry);
+        log.report(id, *late);
+        return nullptr;
+    }
+    const command_parse parsed = parseCommand(text);
+    if (!parsed.command) {
+        entry.effect = "not understood: answered null";
+        record.add(entry);
+        log.report(id, {parsed.problemKind, parsed.problem, entry.text});
+        return nullptr;
+    }
+    const command_result result = interpreter.execute(id, shown, *parsed.command);
+    entry.reply = result.reply;
+    entry.effect = result.effect;
+    const std::uint64_t serial = record.add(entry);
+    if (parsed.command->name == "AS") {
+        checker.closingNoticeArrives();
+    }
+    if (!result.reply) {
+        checker.issueNullReply(parsed.command->name, text, serial);
+        return nullptr;
+    }
+    return checker.issueReply(parsed.command->name, text, *result.reply, serial);
+}
+
+void desk::handBack(const void* data) {
+    const contract_checker::hand_back back = checker.handBack(data);
+    if (back.breach) {
+        log.report(id, *back.breach);
+        return;
+    }
+    if (back.tag != 0 && !record.markHandedBack(back.tag)) {
+        transcript_entry note;
+        note.kind = entry_kind::note;
+        note.time = clock.now();
+        note.desk = id;
+        note.text = "a reply came back from an earlier call";
+        record.add(std::move(note));
+    }
+}

@@ -1,0 +1,69 @@
+// desk: one panel object and the host's side of it.
+//
+// A desk is the callback object that the host hands to the panel's factory (each panel object
+// gets its own), so every command arrives here first: it is logged, checked against the
+// contract, carried out by the command interpreter and answered with a reply the desk's
+// contract_checker allocated. The desk also makes every call into its panel (the factory, the
+// four kinds of delivery, the deletion), each as one whole call: the transcript holds the
+// call's entries until it returns, and the contract checks that need the call to be over (a
+// reply still owed, an exception) run then.
+//
+// Lifetime: the desk must outlive its panel object, which may call it until it is deleted; the
+// panel must be deleted (destroy()) before the plug-in library is unloaded. A desk never throws
+// into its panel: notify answers null whatever happens.
+#pragma once
+
+#include "command_interpreter.h"
+#include "contract_checker.h"
+#include "plugin_loader.h"
+#include "run_log.h"
+#include "transcript.h"
+#include "virtual_clock.h"
+#include "zeth_client_callback.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class desk : public zeth_client_callback {
+public:
+    desk(int number, command_interpreter& commands, run_log& happened, transcript& output,
+         const virtual_clock& runClock);
+    ~desk() override;
+
+    // Calls into the panel. create() is false when the factory gave no object or threw.
+    bool create(zeth_factory factory, const std::string& panelPath);
+    void deliverControlEvent(const std::string& panelId, const std::string& control,
+                             const std::string& message);
+    void deliverRevertive(std::int32_t device, std::int32_t destination, std::int32_t source);
+    void deliverTick(int timer);
+    // The panel's answer to a property query (null: none); the desk hands it back at once.
+    std::optional<std::string> deliverQuery(const std::string& text);
+    // Deletes the panel; it should send "AS" as its last command.
+    void destroy();
+
+    int number() const { return id; }
+    bool hasPanel() const { return panel != nullptr; }
+    // The panel sent "AS" or was deleted: nothing more is delivered to it.
+    bool closed() const { return panel == nullptr || checker.closedByPanel(); }
+    shown_panels& panels() { return shown; }
+    const shown_panels& panels() const { return shown; }
+
+    // The host's entry point for the panel: code 0 a command, code 5 a hand-back.
+    void* notify(void* data, int code) override;
+
+private:
+    template <typename Call> void callPanel(Call&& call);
+    void* command(const void* data);
+    void handBack(const void* data);
+
+    int id;
+    command_interpreter& interpreter;
+    run_log& log;
+    transcript& record;
+    const virtual_clock& clock;
+    zeth_client_callback* panel = nullptr;
+    contract_checker checker;
+    shown_panels shown;
+    int depth = 0;
+};

@@ -1,0 +1,335 @@
+#include "emulator.h"
+
+#include "panel_view.h"
+#include "text_transcript.h"
+
+#include <filesystem>
+
+namespace {
+
+action_result problem(std::string text) {
+    return {false, std::move(text)};
+}
+
+std::string seconds(std::int64_t milliseconds) {
+    const std::string stamp = text_transcript::timeText(milliseconds); // "[1.500s]"
+    return stamp.substr(1, stamp.size() - 2);
+}
+
+} // namespace
+
+emulator::emulator(facility plant, layout_store layoutFiles, emulator_options settings,
+                   transcript& output)
+    : facilityModel(std::move(plant)), layouts(std::move(layoutFiles)),
+      options(std::move(settings)), record(output), time(options.realtime), bank(facilityModel),
+      happened(record, time), interpreter(facilityModel, bank, queue, timers, time, layouts) {}
+
+emulator::~emulator() {
+    finish();
+}
+
+void emulator::start(int count) {
+    const std::string pluginPath =
+        options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
+    library = std::make_unique<plugin_library>(pluginPath);
+    const std::string panelPath =
+        options.panelPath.empty() ? facilityModel.panelPath : options.panelPath;
+    for (int number = 1; number <= count; ++number) {
+        all.push_back(std::make_unique<desk>(number, interpreter, happened, record, time));
+        beginAction(number, "the host creates the panel: load_zeth_client_script(host, \"" +
+                                panelPath + "\")");
+        if (!all.back()->create(library->factory(), panelPath)) {
+            throw plugin_error("the factory of \"" + pluginPath +
+                               "\" gave no panel object for desk " + std::to_string(number));
+        }
+        runUntil(time.now());
+    }
+}
+
+void emulator::finish() {
+    if (!library) {
+        return;
+    }
+    for (const std::unique_ptr<desk>& each : all) {
+        if (each->hasPanel()) {
+            beginAction(each->number(), "the host deletes the panel");
+            each->destroy();
+        }
+    }
+    library.reset();
+}
+
+void emulator::beginAction(int desk, const std::string& text) {
+    happened.beginAction();
+    transcript_entry entry;
+    entry.kind = entry_kind::action;
+    entry.time = time.now();
+    entry.desk = desk;
+    entry.text = text;
+    record.add(std::move(entry));
+}
+
+desk* emulator::deskFor(int number, action_result& result) {
+    if (number < 1 || number > desks()) {
+        result = problem("there is no desk " + std::to_string(number) + " (desks: 1 to " +
+                         std::to_string(desks()) + ")");
+        return nullptr;
+    }
+    desk* target = all[static_cast<std::size_t>(number - 1)].get();
+    if (target->closed()) {
+        result = problem("desk " + std::to_string(number) + " has closed");
+        return nullptr;
+    }
+    return target;
+}
+
+const desk* emulator::deskNumbered(int number) const {
+    if (number < 1 || number > desks()) {
+        return nullptr;
+    }
+    return all[static_cast<std::size_t>(number - 1)].get();
+}
+
+layout* emulator::panelLayout(desk& target, const std::string& control, std::string& panelId) {
+    for (auto& [id, shown] : target.panels()) {
+        if (shown.control(control) != nullptr) {
+            panelId = id;
+            return &shown;
+        }
+    }
+    return nullptr;
+}
+
+action_result emulator::select(int deskNumber, const std::string& list, std::int32_t index) {
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    // The list: the one named, or the first list of the first panel that has one.
+    std::string listName = list;
+    if (listName.empty()) {
+        for (const auto& [id, shown] : target->panels()) {
+            if (const layout_control* first = shown.firstList()) {
+                listName = first->name;
+                break;
+            }
+        }
+    }
+    std::string panelId;
+    layout* shown = listName.empty() ? nullptr : panelLayout(*target, listName, panelId);
+    layout_control* control = shown != nullptr ? shown->control(listName) : nullptr;
+    if (control == nullptr || control->kind != control_kind::list) {
+        beginAction(deskNumber, "select item " + std::to_string(index) + " in " +
+                                    (listName.empty() ? std::string("a list") : listName));
+        return problem(listName.empty() ? "desk " + std::to_string(deskNumber) + " shows no list"
+                                        : "desk " + std::to_string(deskNumber) +
+                                              " shows no list named " + listName);
+    }
+    const auto text = listItemText(*control, index, facilityModel);
+    beginAction(deskNumber, "select item " + std::to_string(index) +
+                                (text ? " \"" + *text + "\"" : std::string()) + " in " + listName);
+    if (!control->enabled) {
+        happened.report(deskNumber, {violation_kind::clickOnDisabledControl,
+                                     "the operator selected in " + listName +
+                                         ", which is disabled; the host did not deliver it",
+                                     control->disabledBy});
+        return result;
+    }
+    control->properties["index"] = std::to_string(index);
+    target->deliverControlEvent(panelId, listName, "index=" + std::to_string(index));
+    runUntil(time.now());
+    return result;
+}
+
+action_result emulator::selectNamed(int deskNumber, const std::string& list,
+                                    const std::string& item) {
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    for (const auto& [id, shown] : target->panels()) {
+        for (const layout_control& control : shown.controls) {
+            if (control.kind != control_kind::list || (!list.empty() && control.name != list)) {
+                continue;
+            }
+            const facility_device* device = facilityModel.deviceNamed(control.itemsDevice);
+            const facility_database* items =
+                device != nullptr ? facilityModel.database(device->number, control.itemsDatabase)
+                                  : nullptr;
+            if (items == nullptr) {
+                continue;
+            }
+            for (const auto& [index, text] : items->entries) {
+                if (text == item) {
+                    return select(deskNumber, control.name, index);
+                }
+            }
+        }
+    }
+    beginAction(deskNumber, "select \"" + item + "\"");
+    return problem("no list of desk " + std::to_string(deskNumber) + " has an item \"" + item +
+                   "\"");
+}
+
+action_result emulator::click(int deskNumber, const std::string& controlName) {
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    beginAction(deskNumber, "click " + controlName);
+    std::string panelId;
+    layout* shown = panelLayout(*target, controlName, panelId);
+    if (shown == nullptr) {
+        return problem("desk " + std::to_string(deskNumber) + " shows no control " + controlName);
+    }
+    layout_control& control = *shown->control(controlName);
+    if (!control.enabled) {
+        happened.report(deskNumber, {violation_kind::clickOnDisabledControl,
+                                     controlName + " is disabled; the host did not deliver "
+                                                   "the click",
+                                     control.disabledBy});
+        return result;
+    }
+    if (control.latching) {
+        control.properties["index"] = "1";
+    }
+    target->deliverControlEvent(panelId, controlName, "click");
+    runUntil(time.now());
+    return result;
+}
+
+action_result emulator::query(int deskNumber, const std::string& property) {
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    beginAction(deskNumber, "query \"" + property + "\"");
+    const std::optional<std::string> answer = target->deliverQuery(property);
+    transcript_entry entry;
+    entry.kind = entry_kind::note;
+    entry.time = time.now();
+    entry.desk = deskNumber;
+    entry.text = "the panel answers " + text_transcript::replyText(answer) +
+                 (answer ? ", handed back to it" : "");
+    record.add(std::move(entry));
+    runUntil(time.now());
+    return result;
+}
+
+void emulator::advance(std::int64_t milliseconds) {
+    beginAction(0,
+                "wait " + seconds(milliseconds) + ", until " + seconds(time.now() + milliseconds));
+    runUntil(time.now() + milliseconds);
+}
+
+std::optional<std::int32_t> emulator::routerDevice(const std::string& nameOrNumber) const {
+    if (const facility_device* named = facilityModel.deviceNamed(nameOrNumber)) {
+        if (bank.isRouter(named->number)) {
+            return named->number;
+        }
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    const long number = std::strtol(nameOrNumber.c_str(), &end, 10);
+    if (nameOrNumber.empty() || *end != '\0' || !bank.isRouter(static_cast<std::int32_t>(number))) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(number);
+}
+
+action_result emulator::injectRevertive(std::int32_t device, std::int32_t destination,
+                                        std::int32_t source) {
+    beginAction(0, "the router " + facilityModel.describeDevice(device) + " reports " +
+                       std::to_string(destination) + " <- " + std::to_string(source) +
+                       " (a revertive only: the crosspoint stays " +
+                       std::to_string(bank.source(device, destination).value_or(0)) + ")");
+    if (!bank.source(device, destination)) {
+        return problem(facilityModel.describeDevice(device) + " has no destination " +
+                       std::to_string(destination));
+    }
+    fanOutRevertive(device, destination, source);
+    runUntil(time.now());
+    return {};
+}
+
+action_result emulator::routeBehind(std::int32_t device, std::int32_t destination,
+                                    std::int32_t source) {
+    beginAction(0, "someone else routes " + facilityModel.describeDevice(device) + " " +
+                       std::to_string(destination) + " <- " + std::to_string(source));
+    const std::string refusal = bank.refusal(device, source, destination);
+    if (!refusal.empty()) {
+        return problem("the router refuses: " + refusal);
+    }
+    bank.route(device, source, destination);
+    fanOutRevertive(device, destination, source);
+    runUntil(time.now());
+    return {};
+}
+
+void emulator::fanOutRevertive(std::int32_t device, std::int32_t destination, std::int32_t source) {
+    for (const int listener : bank.listeners(device, destination)) {
+        pending_delivery revertive;
+        revertive.what = pending_delivery::kind::revertive;
+        revertive.due = time.now();
+        revertive.desk = listener;
+        revertive.device = device;
+        revertive.destination = destination;
+        revertive.source = source;
+        queue.push(revertive);
+    }
+}
+
+void emulator::runUntil(std::int64_t until) {
+    while (const auto next = queue.popDueBy(until)) {
+        time.advanceTo(next->due);
+        deliver(*next);
+    }
+    time.advanceTo(until);
+}
+
+void emulator::deliver(const pending_delivery& next) {
+    desk& target = *all.at(static_cast<std::size_t>(next.desk - 1));
+    if (target.closed()) {
+        return;
+    }
+    transcript_entry entry;
+    entry.kind = entry_kind::delivery;
+    entry.time = time.now();
+    entry.desk = next.desk;
+    if (next.what == pending_delivery::kind::revertive) {
+        entry.text = "revertive: " + facilityModel.describeDevice(next.device) + " " +
+                     std::to_string(next.destination) + " <- " + std::to_string(next.source);
+        record.add(std::move(entry));
+        target.deliverRevertive(next.device, next.destination, next.source);
+        return;
+    }
+    if (!timers.current(next.desk, next.timer, next.generation)) {
+        return; // the timer was stopped or restarted since this tick was queued
+    }
+    pending_delivery following = next;
+    following.due = next.due + timers.interval(next.desk, next.timer);
+    queue.push(following);
+    entry.text = "tick of timer " + std::to_string(next.timer);
+    record.add(std::move(entry));
+    target.deliverTick(next.timer);
+}
+
+void emulator::showViews() {
+    for (const std::unique_ptr<desk>& each : all) {
+        transcript_entry entry;
+        entry.kind = entry_kind::view;
+        entry.time = time.now();
+        entry.desk = each->number();
+        entry.text = deskView(*each, facilityModel);
+        record.add(std::move(entry));
+    }
+    transcript_entry routerEntry;
+    routerEntry.kind = entry_kind::view;
+    routerEntry.time = time.now();
+    routerEntry.text = routersView(bank, facilityModel);
+    record.add(std::move(routerEntry));
+}

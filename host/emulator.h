@@ -1,0 +1,108 @@
+// emulator: the host's whole part against a simulated facility: it loads a panel plug-in,
+// creates the desks, carries out the operator's actions and runs the event loop.
+//
+// Every operator action is one call into a panel; what that call causes (revertives, timer
+// ticks) is queued and delivered afterwards, in time order, each as a call of its own. An action
+// returns when everything due by then has been delivered, so after it the desks and the routers
+// are at rest and can be checked. advance() moves the clock and delivers what falls due on the
+// way; in real time it waits for the wall clock as it goes.
+//
+// Several desks share the facility's routers: a crosspoint made by one desk reaches every desk
+// registered for that destination. The emulator owns the plug-in library and deletes every panel
+// (finish(), or its destructor) before unloading it.
+#pragma once
+
+#include "command_interpreter.h"
+#include "desk.h"
+#include "event_queue.h"
+#include "facility.h"
+#include "layout_store.h"
+#include "plugin_loader.h"
+#include "router_bank.h"
+#include "run_log.h"
+#include "timer_table.h"
+#include "transcript.h"
+#include "virtual_clock.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct emulator_options {
+    std::string pluginPath; // empty: the R7_DESK plug-in beside the program
+    std::string panelPath;  // empty: the facility's panel path
+    bool realtime = false;
+};
+
+// An action the operator could not take (no such desk or control, no panel shown): the problem
+// in words. Refused clicks on disabled controls are contract violations, not this.
+struct action_result {
+    bool done = true;
+    std::string problem;
+};
+
+class emulator {
+public:
+    emulator(facility plant, layout_store layoutFiles, emulator_options settings,
+             transcript& output);
+    ~emulator();
+    emulator(const emulator&) = delete;
+    emulator& operator=(const emulator&) = delete;
+
+    // Loads the plug-in and creates count desks, each settled before the next is created.
+    // Throws plugin_error when the plug-in cannot be loaded or a factory gives no object.
+    void start(int count);
+    // Deletes every panel (each should send "AS"), then unloads the plug-in.
+    void finish();
+
+    // Operator actions, on desk 1 to desks(). Each writes its action entry first.
+    action_result select(int desk, const std::string& list, std::int32_t index);
+    action_result selectNamed(int desk, const std::string& list, const std::string& item);
+    action_result click(int desk, const std::string& control);
+    action_result query(int desk, const std::string& property);
+    // The clock moves on by milliseconds, delivering every tick and revertive due on the way.
+    void advance(std::int64_t milliseconds);
+    // A revertive as if the router had sent one, to every desk registered for the destination,
+    // whether or not it is what the router carries.
+    action_result injectRevertive(std::int32_t device, std::int32_t destination,
+                                  std::int32_t source);
+    // A crosspoint made by someone else than the panels; registered desks hear of it.
+    action_result routeBehind(std::int32_t device, std::int32_t destination, std::int32_t source);
+
+    // Writes the one-line views of every desk and of the routers.
+    void showViews();
+    // Delivers whatever is due now (after each action; needed only by the interactive shell
+    // when the wall clock moves between lines).
+    void runUntil(std::int64_t time);
+    // When the next queued delivery falls due, if any.
+    std::optional<std::int64_t> nextDue() const { return queue.nextDue(); }
+
+    int desks() const { return static_cast<int>(all.size()); }
+    const desk* deskNumbered(int number) const;
+    const facility& plant() const { return facilityModel; }
+    const router_bank& routers() const { return bank; }
+    run_log& log() { return happened; }
+    const virtual_clock& clock() const { return time; }
+    // A router's device number from its name or decimal number, if there is such a router.
+    std::optional<std::int32_t> routerDevice(const std::string& nameOrNumber) const;
+
+private:
+    desk* deskFor(int number, action_result& result);
+    layout* panelLayout(desk& target, const std::string& control, std::string& panelId);
+    void beginAction(int desk, const std::string& text);
+    void deliver(const pending_delivery& next);
+    void fanOutRevertive(std::int32_t device, std::int32_t destination, std::int32_t source);
+
+    facility facilityModel;
+    layout_store layouts;
+    emulator_options options;
+    transcript& record;
+    virtual_clock time;
+    router_bank bank;
+    event_queue queue;
+    timer_table timers;
+    run_log happened;
+    command_interpreter interpreter;
+    std::unique_ptr<plugin_library> library;
+    std::vector<std::unique_ptr<desk>> all;
+};

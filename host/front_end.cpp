@@ -1,0 +1,117 @@
+#include "front_end.h"
+
+#include "builtin_files.h"
+#include "json_transcript.h"
+#include "scenario_runner.h"
+#include "shell.h"
+#include "text_transcript.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+struct command_line {
+    std::string facilityFile;
+    std::string pluginFile;
+    std::string panelPath;
+    int panels = 1;
+    bool realtime = false;
+    bool json = false;
+    std::vector<std::string> scenarios;
+};
+
+void addOptions(CLI::App& app, command_line& options) {
+    app.add_option("--facility", options.facilityFile,
+                   "Facility file (TOML); default: the built-in facility")
+        ->check(CLI::ExistingFile);
+    app.add_option("--plugin", options.pluginFile,
+                   "Panel plug-in to load; default: R7_DESK beside zeth-host");
+    app.add_option("--panel-path", options.panelPath,
+                   "Panel path handed to each panel; default: the facility's");
+    app.add_option("--panels", options.panels,
+                   "Desks sharing the facility, when a scenario does not say")
+        ->check(CLI::Range(1, 16));
+    app.add_flag("--realtime", options.realtime, "Run the clock against the wall clock");
+    app.add_flag("--json", options.json, "Write the transcript as JSON lines");
+}
+
+std::string fileName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+scenario_setup makeSetup(const command_line& options) {
+    scenario_setup setup{options.facilityFile.empty() ? builtinFacility()
+                                                      : readFacilityFile(options.facilityFile),
+                         builtinLayouts(),
+                         {options.pluginFile, options.panelPath, options.realtime},
+                         options.panels,
+                         {}};
+    setup.description = "plug-in " +
+                        (options.pluginFile.empty() ? std::string("R7_DESK") + " (built beside it)"
+                                                    : fileName(options.pluginFile)) +
+                        ", facility " +
+                        (options.facilityFile.empty() ? std::string(layout_store::builtinDirectory)
+                                                      : fileName(options.facilityFile));
+    return setup;
+}
+
+int runScenarios(const command_line& options, const scenario_setup& setup, transcript& record) {
+    std::vector<std::pair<std::string, scenario>> plays;
+    if (options.scenarios.empty()) {
+        plays.emplace_back("the demo", parseScenario(builtinDemoText(), "demo.zeth"));
+    }
+    for (const std::string& path : options.scenarios) {
+        plays.emplace_back(fileName(path), readScenarioFile(path));
+    }
+    bool allPassed = true;
+    for (const auto& [name, play] : plays) {
+        allPassed = runScenario(play, name, setup, record).passed() && allPassed;
+    }
+    return allPassed ? 0 : 1;
+}
+
+} // namespace
+
+int runFrontEnd(int argc, char** argv) {
+    CLI::App app{"zeth-host: the host emulator. It loads a panel plug-in and plays the host's "
+                 "part against a simulated facility.\nWithout a subcommand it runs the built-in "
+                 "demo.",
+                 "zeth-host"};
+    command_line options;
+    addOptions(app, options);
+    app.fallthrough();
+    CLI::App* run = app.add_subcommand("run", "Run scenario files (none: the built-in demo)");
+    run->add_option("scenarios", options.scenarios, "Scenario files")->check(CLI::ExistingFile);
+    CLI::App* shell = app.add_subcommand("shell", "Type the scenario language interactively");
+    app.require_subcommand(0, 1);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? 0 : 2;
+    }
+
+    std::unique_ptr<transcript_writer> writer;
+    if (options.json) {
+        writer = std::make_unique<json_transcript>(std::cout);
+    } else {
+        writer = std::make_unique<text_transcript>(std::cout);
+    }
+    transcript record;
+    record.attach(*writer);
+    try {
+        const scenario_setup setup = makeSetup(options);
+        if (shell->parsed()) {
+            return runShell(setup, options.panels, record, std::cerr);
+        }
+        return runScenarios(options, setup, record);
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        std::cerr << "zeth-host: " << error.what() << '\n';
+        return 2;
+    }
+}

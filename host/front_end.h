@@ -1,0 +1,12 @@
+// front_end: zeth-host's command line.
+//
+//   zeth-host [OPTIONS]                      runs the built-in demo
+//   zeth-host run [OPTIONS] [SCENARIO...]    runs scenario files (none: the demo)
+//   zeth-host shell [OPTIONS]                the scenario language, interactively
+//
+// Options: --facility FILE, --plugin FILE, --panel-path DIR, --panels N, --realtime, --json.
+// Exit status: 0 when every expectation was met and no contract was broken, 1 when one was not,
+// 2 when the run could not start (bad options, files or plug-in).
+#pragma once
+
+int runFrontEnd(int argc, char** argv);

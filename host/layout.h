@@ -1,0 +1,76 @@
+// layout: a panel layout file (such as "R7_DESK.zeth_ui") and the live state of its controls.
+//
+// The host shows a layout when a panel sends "PS"; from then on the host keeps, per control, the
+// enabled state and the properties, which "CD", "CE" and "TP" change and "TG" reads. The panel
+// never sees this state except through "TG": it is what the operator would see on the desk.
+//
+// File format (TOML), one [[control]] table per control, in the order the desk shows them:
+//   title = "R7 Desk"                                  # optional
+//   [[control]]
+//   name = "Sources"
+//   kind = "list"                                      # "list" or "button" (the default)
+//   items = { device = "R7 Package Names", database = 0 }   # list items from a device database
+//   [[control]]
+//   name = "Dest_1"
+//   latching = true                    # a click lights it: its "index" property becomes "1"
+//   enabled = true                     # the default
+//   properties = { video_id = 101, audio_id = "201" }   # texts or whole numbers
+//
+// Behaviour of the controls, as the host gives it (the panel relies on none of it):
+//   - a list's "index" property is its selected item, "-1" for none; the operator's selection
+//     sets it, and the property "select" set by the panel moves it ("select=-1" clears it);
+//   - a latching button's "index" is "1" while lit and "-1" when not; a click lights it, and the
+//     panel puts it out with "index=-1".
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+enum class control_kind { button, list };
+
+struct layout_control {
+    std::string name;
+    control_kind kind = control_kind::button;
+    bool latching = false;
+    bool enabled = true;
+    // The panel has sent "CD" or "CE" for this control: the desk's view shows its state.
+    bool enableChanged = false;
+    // The command that last disabled the control, for messages about refused clicks.
+    std::string disabledBy;
+    std::map<std::string, std::string> properties;
+    // A list's items come from this database (device named, database number).
+    std::string itemsDevice;
+    std::int32_t itemsDatabase = 0;
+};
+
+class layout_error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct layout {
+    std::string file; // where it was read from, for messages
+    std::string title;
+    std::vector<layout_control> controls;
+
+    layout_control* control(const std::string& name);
+    const layout_control* control(const std::string& name) const;
+    // The first list control, which the operator's "select" uses by default.
+    const layout_control* firstList() const;
+
+    // "TP": sets property to value; on a list, "select" also moves the selection ("index").
+    static void setProperty(layout_control& target, const std::string& property,
+                            const std::string& value);
+    // "TG": "property=value"; for "all", every property as "key=value", one a line, by name.
+    // Nothing when the control has no such property.
+    static std::optional<std::string> reading(const layout_control& target,
+                                              const std::string& property);
+};
+
+// Parses a layout from TOML text; origin names it in messages. Throws layout_error with the line
+// and what was wrong.
+layout parseLayout(const std::string& text, const std::string& origin);

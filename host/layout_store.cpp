@@ -1,0 +1,37 @@
+#include "layout_store.h"
+
+#include <fstream>
+#include <sstream>
+
+void layout_store::addBuiltin(const std::string& file, std::string text) {
+    builtins[file] = std::move(text);
+}
+
+layout_store::loaded layout_store::load(const std::string& path) const {
+    loaded result;
+    const std::string prefix = std::string(builtinDirectory) + "/";
+    std::string text;
+    if (path.rfind(prefix, 0) == 0) {
+        const auto found = builtins.find(path.substr(prefix.size()));
+        if (found == builtins.end()) {
+            result.problem = "no built-in layout \"" + path.substr(prefix.size()) + "\"";
+            return result;
+        }
+        text = found->second;
+    } else {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            result.problem = "cannot open \"" + path + "\"";
+            return result;
+        }
+        std::ostringstream content;
+        content << file.rdbuf();
+        text = content.str();
+    }
+    try {
+        result.shown = parseLayout(text, path);
+    } catch (const layout_error& error) {
+        result.problem = error.what();
+    }
+    return result;
+}

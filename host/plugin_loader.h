@@ -1,0 +1,40 @@
+// plugin_loader: loads a panel plug-in and finds its factory, load_zeth_client_script.
+//
+// The library stays loaded as long as the plugin_library lives; every panel object made by its
+// factory must be deleted before then (the panel's code lives in the library). Loading fails
+// with plugin_error and a message that says what to do: a missing file, a file the system cannot
+// load (and why), or a library without the export.
+#pragma once
+
+#include "zeth_client_callback.h"
+
+#include <stdexcept>
+#include <string>
+
+// The factory's type: (host's callback object, panel path) -> the new panel object, or null.
+using zeth_factory = zeth_client_callback* (*)(zeth_client_callback*, const char*);
+
+class plugin_error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class plugin_library {
+public:
+    explicit plugin_library(const std::string& path);
+    plugin_library(const plugin_library&) = delete;
+    plugin_library& operator=(const plugin_library&) = delete;
+    ~plugin_library();
+
+    zeth_factory factory() const { return entry; }
+    const std::string& path() const { return file; }
+
+private:
+    std::string file;
+    void* handle = nullptr;
+    zeth_factory entry = nullptr;
+};
+
+// The R7_DESK plug-in that was built beside the running program: R7_DESK.so (R7_DESK.dll on
+// Windows) in the program's own directory.
+std::string defaultPluginPath();

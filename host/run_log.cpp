@@ -1,0 +1,45 @@
+#include "run_log.h"
+
+void run_log::command(int desk, const std::string& text) {
+    sent.push_back({desk, clock.now(), action, text});
+}
+
+void run_log::report(int desk, const violation& what) {
+    reported.push_back({desk, clock.now(), action, what, false});
+    transcript_entry entry;
+    entry.kind = entry_kind::violation;
+    entry.time = clock.now();
+    entry.desk = desk;
+    entry.id = std::string(violationId(what.kind));
+    entry.detail = what.detail;
+    entry.cause = what.cause;
+    record.add(std::move(entry));
+}
+
+std::vector<const logged_command*> run_log::commandsOfAction(int desk) const {
+    std::vector<const logged_command*> found;
+    for (const logged_command& command : sent) {
+        if (command.action == action && (desk == 0 || command.desk == desk)) {
+            found.push_back(&command);
+        }
+    }
+    return found;
+}
+
+bool run_log::claimViolation(violation_kind kind) {
+    for (logged_violation& candidate : reported) {
+        if (candidate.action == action && !candidate.expected && candidate.what.kind == kind) {
+            candidate.expected = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::size_t run_log::unexpectedViolations() const {
+    std::size_t count = 0;
+    for (const logged_violation& candidate : reported) {
+        count += candidate.expected ? 0 : 1;
+    }
+    return count;
+}

@@ -1,0 +1,379 @@
+#include "scenario_parser.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+namespace {
+
+struct word {
+    std::string text;
+    bool quoted = false;
+};
+
+// A problem on one line; the parser adds the file and the line.
+struct line_error {
+    std::string message;
+};
+
+[[noreturn]] void expected(const std::string& what) {
+    throw line_error{"expected " + what};
+}
+
+std::string shown(const word& found) {
+    return found.quoted ? "\"" + found.text + "\"" : "'" + found.text + "'";
+}
+
+// Cuts a line into words; drops the comment. Throws line_error for an unclosed quote.
+std::vector<word> splitWords(const std::string& line) {
+    std::vector<word> words;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const char c = line[at];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            ++at;
+        } else if (c == '#') {
+            break;
+        } else if (c == '"') {
+            word quoted{"", true};
+            ++at;
+            while (true) {
+                if (at >= line.size()) {
+                    throw line_error{"a text opened with \" is never closed"};
+                }
+                if (line[at] == '\\' && at + 1 < line.size() &&
+                    (line[at + 1] == '"' || line[at + 1] == '\\')) {
+                    quoted.text += line[at + 1];
+                    at += 2;
+                } else if (line[at] == '"') {
+                    ++at;
+                    break;
+                } else {
+                    quoted.text += line[at++];
+                }
+            }
+            words.push_back(quoted);
+        } else {
+            const std::size_t end = line.find_first_of(" \t\r#\"", at);
+            words.push_back({line.substr(at, end == std::string::npos ? end : end - at), false});
+            at = end == std::string::npos ? line.size() : end;
+        }
+    }
+    return words;
+}
+
+// The words again, one space apart, texts quoted: the line as the transcript shows it.
+std::string joinWords(const std::vector<word>& words) {
+    std::string text;
+    for (const word& each : words) {
+        text += text.empty() ? "" : " ";
+        if (!each.quoted) {
+            text += each.text;
+            continue;
+        }
+        text += '"';
+        for (const char c : each.text) {
+            text += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+        }
+        text += '"';
+    }
+    return text;
+}
+
+bool readInteger(const word& found, std::int64_t low, std::int64_t high, std::int64_t& number) {
+    if (found.quoted || found.text.empty()) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(found.text.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || value < low || value > high) {
+        return false;
+    }
+    number = value;
+    return true;
+}
+
+constexpr std::int64_t int32Low = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t int32High = std::numeric_limits<std::int32_t>::max();
+
+// Reads words one after the other, each with a message for what should have been there.
+class reader {
+public:
+    explicit reader(std::vector<word> line) : words(std::move(line)) {}
+
+    bool atEnd() const { return next == words.size(); }
+    const word& take(const std::string& what) {
+        if (atEnd()) {
+            expected(what + " at the end of the line");
+        }
+        return words[next++];
+    }
+    bool takeIf(const std::string& keyword) {
+        if (!atEnd() && !words[next].quoted && words[next].text == keyword) {
+            ++next;
+            return true;
+        }
+        return false;
+    }
+    void keyword(const std::string& keyword, const std::string& what) {
+        const word& found = take(what);
+        if (found.quoted || found.text != keyword) {
+            expected(what + ", found " + shown(found));
+        }
+    }
+    std::string name(const std::string& what) {
+        const word& found = take(what);
+        if (found.text.empty()) {
+            expected(what + ", found an empty text");
+        }
+        return found.text;
+    }
+    std::int64_t integer(const std::string& what, std::int64_t low, std::int64_t high) {
+        const word& found = take(what);
+        std::int64_t number = 0;
+        if (!readInteger(found, low, high, number)) {
+            expected(what + " (a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high) + "), found " + shown(found));
+        }
+        return number;
+    }
+    void end(const std::string& after) {
+        if (!atEnd()) {
+            expected("the end of the line after " + after + ", found " + shown(words[next]));
+        }
+    }
+
+private:
+    std::vector<word> words;
+    std::size_t next = 0;
+};
+
+// "3s", "1500ms", "2.5s" -> milliseconds.
+std::int64_t duration(const word& found) {
+    const std::string& text = found.text;
+    const std::string hint = "a duration such as 3s, 2.5s or 1500ms, found " + shown(found);
+    if (found.quoted) {
+        expected(hint);
+    }
+    std::size_t digits = 0;
+    while (digits < text.size() &&
+           (std::isdigit(static_cast<unsigned char>(text[digits])) != 0 || text[digits] == '.')) {
+        ++digits;
+    }
+    const std::string number = text.substr(0, digits);
+    const std::string unit = text.substr(digits);
+    if (number.empty() || number.find('.') != number.rfind('.') || number.front() == '.' ||
+        number.back() == '.' || (unit != "s" && unit != "ms") ||
+        (unit == "ms" && number.find('.') != std::string::npos) || number.size() > 9) {
+        expected(hint);
+    }
+    if (unit == "ms") {
+        return std::stoll(number);
+    }
+    const std::size_t point = number.find('.');
+    const std::string whole = number.substr(0, point);
+    std::string fraction = point == std::string::npos ? "" : number.substr(point + 1);
+    if (fraction.size() > 3) {
+        expected("at most three decimals of a second, found " + shown(found));
+    }
+    fraction.resize(3, '0');
+    return std::stoll(whole) * 1000 + std::stoll(fraction);
+}
+
+void routerStep(reader& in, scenario_step& step, const std::string& verb) {
+    step.name = in.name("a router (a device name in quotes, or a number) after '" + verb + "'");
+    step.destination = static_cast<std::int32_t>(in.integer("a destination number", 1, int32High));
+    step.source = static_cast<std::int32_t>(in.integer("a source number", 0, int32High));
+    in.end("the source");
+}
+
+void expectation(reader& in, scenario_step& step) {
+    const word& what = in.take("what to expect: crosspoint, enabled, disabled, property, "
+                               "command, no command or violation");
+    const std::string& verb = what.text;
+    if (!what.quoted && verb == "crosspoint") {
+        step.what = scenario_step::kind::expectCrosspoint;
+        step.name = in.name("a router (a device name in quotes, or a number)");
+        step.destination =
+            static_cast<std::int32_t>(in.integer("a destination number", 1, int32High));
+        in.keyword("=", "'=' between the destination and the source");
+        step.source = static_cast<std::int32_t>(in.integer("a source number", 0, int32High));
+        in.end("the source");
+    } else if (!what.quoted && (verb == "enabled" || verb == "disabled")) {
+        step.what = scenario_step::kind::expectEnabled;
+        step.enabled = verb == "enabled";
+        step.name = in.name("a control name after '" + verb + "'");
+        in.end("the control");
+    } else if (!what.quoted && verb == "property") {
+        step.what = scenario_step::kind::expectProperty;
+        step.name = in.name("a control name after 'property'");
+        step.property = in.name("a property name after the control");
+        in.keyword("=", "'=' between the property and its value");
+        step.value = in.take("a value after '=' (\"\" for an empty one)").text;
+        in.end("the value");
+    } else if (!what.quoted && (verb == "command" || verb == "no")) {
+        step.what = scenario_step::kind::expectCommand;
+        if (verb == "no") {
+            step.negated = true;
+            in.keyword("command", "'command' after 'expect no'");
+        }
+        step.prefix = in.takeIf("starting");
+        const word& text = in.take("a command text in double quotes");
+        if (!text.quoted) {
+            expected("a command text in double quotes, found " + shown(text));
+        }
+        step.name = text.text;
+        in.end("the command text");
+    } else if (!what.quoted && verb == "violation") {
+        step.what = scenario_step::kind::expectViolation;
+        const word& id = in.take("a violation id such as reply-not-handed-back");
+        const auto kind = violationFromId(id.text);
+        if (!kind) {
+            std::string known;
+            for (const violation_kind each : allViolationKinds()) {
+                known += (known.empty() ? "" : ", ") + std::string(violationId(each));
+            }
+            expected("a violation id (" + known + "), found " + shown(id));
+        }
+        step.violation = *kind;
+        in.end("the violation id");
+    } else {
+        expected("crosspoint, enabled, disabled, property, command, no command or violation "
+                 "after 'expect', found " +
+                 shown(what));
+    }
+}
+
+// Parses one line; nothing for blank lines. A "panels" line sets panels instead of a step.
+std::optional<scenario_step> parseLine(const std::string& line, int number,
+                                       std::optional<int>& panels) {
+    std::vector<word> words = splitWords(line);
+    if (words.empty()) {
+        return std::nullopt;
+    }
+    scenario_step step;
+    step.line = number;
+    step.text = joinWords(words);
+    reader in(std::move(words));
+    const word& verb = in.take("an action");
+    const std::string& name = verb.quoted ? std::string() : verb.text;
+    if (name == "panels") {
+        panels = static_cast<int>(in.integer("the number of desks after 'panels'", 1, 16));
+        in.end("the number of desks");
+        return std::nullopt;
+    }
+    if (name == "desk") {
+        step.what = scenario_step::kind::desk;
+        step.number = in.integer("a desk number after 'desk'", 1, 16);
+        in.end("the desk number");
+    } else if (name == "select") {
+        const word& item = in.take("an item number or an item text in quotes after 'select'");
+        std::int64_t index = 0;
+        if (readInteger(item, int32Low, int32High, index)) {
+            step.what = scenario_step::kind::select;
+            step.number = index;
+        } else {
+            step.what = scenario_step::kind::selectNamed;
+            step.name = item.text;
+        }
+        if (in.takeIf("in")) {
+            step.list = in.name("a list name after 'in'");
+        }
+        in.end("the item");
+    } else if (name == "click") {
+        step.what = scenario_step::kind::click;
+        step.name = in.name("a control name after 'click'");
+        in.end("the control name");
+    } else if (name == "wait") {
+        step.what = scenario_step::kind::wait;
+        step.number = duration(in.take("a duration after 'wait', such as 3s or 1500ms"));
+        in.end("the duration");
+    } else if (name == "route" || name == "revertive") {
+        step.what = name == "route" ? scenario_step::kind::route : scenario_step::kind::revertive;
+        routerStep(in, step, name);
+    } else if (name == "query") {
+        step.what = scenario_step::kind::query;
+        step.name = in.take("a property text after 'query', such as \"return=all\"").text;
+        in.end("the property text");
+    } else if (name == "view") {
+        step.what = scenario_step::kind::view;
+        in.end("'view'");
+    } else if (name == "expect") {
+        expectation(in, step);
+    } else {
+        expected("an action (panels, desk, select, click, wait, route, revertive, query, view) "
+                 "or 'expect', found " +
+                 shown(verb));
+    }
+    return step;
+}
+
+std::string located(const std::string& origin, int number, const std::string& message) {
+    return origin + ":" + std::to_string(number) + ": " + message;
+}
+
+} // namespace
+
+scenario parseScenario(const std::string& text, const std::string& origin) {
+    scenario result;
+    result.origin = origin;
+    std::istringstream lines(text);
+    std::string line;
+    std::string problems;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        try {
+            std::optional<int> panels;
+            std::optional<scenario_step> step = parseLine(line, number, panels);
+            if (panels) {
+                if (!result.steps.empty()) {
+                    throw line_error{"'panels' must come before every other line"};
+                }
+                if (result.panels) {
+                    throw line_error{"'panels' is given twice"};
+                }
+                result.panels = panels;
+            }
+            if (step) {
+                result.steps.push_back(std::move(*step));
+            }
+        } catch (const line_error& error) {
+            problems += located(origin, number, error.message) + "\n";
+        }
+    }
+    if (!problems.empty()) {
+        problems.pop_back();
+        throw scenario_error(problems);
+    }
+    return result;
+}
+
+scenario readScenarioFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw scenario_error(path + ": cannot open the scenario file");
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    return parseScenario(text.str(), path);
+}
+
+std::optional<scenario_step> parseScenarioLine(const std::string& line, const std::string& origin,
+                                               int number) {
+    try {
+        std::optional<int> panels;
+        std::optional<scenario_step> step = parseLine(line, number, panels);
+        if (panels) {
+            throw line_error{"'panels' can only begin a scenario file; start the shell with "
+                             "--panels instead"};
+        }
+        return step;
+    } catch (const line_error& error) {
+        throw scenario_error(located(origin, number, error.message));
+    }
+}

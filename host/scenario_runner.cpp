@@ -1,0 +1,204 @@
+#include "scenario_runner.h"
+
+void scenario_runner::run(const scenario_step& step) {
+    switch (step.what) {
+    case scenario_step::kind::desk:
+        if (step.number > host.desks()) {
+            cannot("there is no desk " + std::to_string(step.number) + " (desks: 1 to " +
+                   std::to_string(host.desks()) + ")");
+            return;
+        }
+        deskNumber = static_cast<int>(step.number);
+        return;
+    case scenario_step::kind::view:
+        host.showViews();
+        return;
+    case scenario_step::kind::expectCrosspoint:
+    case scenario_step::kind::expectEnabled:
+    case scenario_step::kind::expectProperty:
+    case scenario_step::kind::expectCommand:
+    case scenario_step::kind::expectViolation:
+        expect(step);
+        return;
+    default:
+        action(step);
+        return;
+    }
+}
+
+void scenario_runner::action(const scenario_step& step) {
+    action_result result;
+    switch (step.what) {
+    case scenario_step::kind::select:
+        result = host.select(deskNumber, step.list, static_cast<std::int32_t>(step.number));
+        break;
+    case scenario_step::kind::selectNamed:
+        result = host.selectNamed(deskNumber, step.list, step.name);
+        break;
+    case scenario_step::kind::click:
+        result = host.click(deskNumber, step.name);
+        break;
+    case scenario_step::kind::wait:
+        host.advance(step.number);
+        break;
+    case scenario_step::kind::query:
+        result = host.query(deskNumber, step.name);
+        break;
+    case scenario_step::kind::route:
+    case scenario_step::kind::revertive: {
+        const auto device = host.routerDevice(step.name);
+        if (!device) {
+            cannot("there is no router \"" + step.name + "\"");
+            return;
+        }
+        result = step.what == scenario_step::kind::route
+                     ? host.routeBehind(*device, step.destination, step.source)
+                     : host.injectRevertive(*device, step.destination, step.source);
+        break;
+    }
+    default:
+        return;
+    }
+    if (!result.done) {
+        cannot(result.problem);
+    }
+    host.showViews();
+}
+
+void scenario_runner::cannot(const std::string& problem) {
+    ++failures;
+    transcript_entry entry;
+    entry.kind = entry_kind::problem;
+    entry.time = host.clock().now();
+    entry.desk = deskNumber;
+    entry.text = problem;
+    record.add(std::move(entry));
+}
+
+void scenario_runner::verdict(const scenario_step& step, bool met, const std::string& found) {
+    met ? ++passed : ++failures;
+    transcript_entry entry;
+    entry.kind = entry_kind::expectation;
+    entry.time = host.clock().now();
+    entry.desk = deskNumber;
+    entry.text = step.text.rfind("expect ", 0) == 0 ? step.text.substr(7) : step.text;
+    entry.passed = met;
+    entry.detail = met ? std::string() : found;
+    record.add(std::move(entry));
+}
+
+const layout_control* scenario_runner::control(const std::string& name,
+                                               std::string& problem) const {
+    const desk* current = host.deskNumbered(deskNumber);
+    if (current == nullptr) {
+        problem = "there is no desk " + std::to_string(deskNumber);
+        return nullptr;
+    }
+    for (const auto& [id, shown] : current->panels()) {
+        if (const layout_control* found = shown.control(name)) {
+            return found;
+        }
+    }
+    problem = "desk " + std::to_string(deskNumber) + " shows no control " + name;
+    return nullptr;
+}
+
+void scenario_runner::expect(const scenario_step& step) {
+    std::string problem;
+    switch (step.what) {
+    case scenario_step::kind::expectCrosspoint: {
+        const auto device = host.routerDevice(step.name);
+        const auto source =
+            device ? host.routers().source(*device, step.destination) : std::nullopt;
+        if (!source) {
+            verdict(step, false,
+                    device ? "the router has no destination " + std::to_string(step.destination)
+                           : "there is no router \"" + step.name + "\"");
+            return;
+        }
+        verdict(step, *source == step.source, "it carries " + std::to_string(*source));
+        return;
+    }
+    case scenario_step::kind::expectEnabled: {
+        const layout_control* found = control(step.name, problem);
+        if (found == nullptr) {
+            verdict(step, false, problem);
+            return;
+        }
+        verdict(step, found->enabled == step.enabled,
+                found->enabled ? "it is enabled" : "it is disabled");
+        return;
+    }
+    case scenario_step::kind::expectProperty: {
+        const layout_control* found = control(step.name, problem);
+        if (found == nullptr) {
+            verdict(step, false, problem);
+            return;
+        }
+        const auto value = found->properties.find(step.property);
+        if (value == found->properties.end()) {
+            verdict(step, false, step.name + " has no property " + step.property);
+            return;
+        }
+        verdict(step, value->second == step.value, "it is \"" + value->second + "\"");
+        return;
+    }
+    case scenario_step::kind::expectCommand: {
+        std::string seen;
+        int matches = 0;
+        for (const logged_command* command : host.log().commandsOfAction(deskNumber)) {
+            const bool match =
+                step.prefix ? command->text.rfind(step.name, 0) == 0 : command->text == step.name;
+            if (match) {
+                ++matches;
+                seen += (seen.empty() ? "" : ", ") + ("\"" + command->text + "\"");
+            }
+        }
+        verdict(step, (matches > 0) != step.negated,
+                step.negated ? "it was sent: " + seen
+                             : "desk " + std::to_string(deskNumber) +
+                                   " sent no such command during the last action");
+        return;
+    }
+    case scenario_step::kind::expectViolation:
+        verdict(step, host.log().claimViolation(step.violation),
+                "no such violation during the last action");
+        return;
+    default:
+        return;
+    }
+}
+
+scenario_outcome runScenario(const scenario& play, const std::string& name,
+                             const scenario_setup& setup, transcript& record) {
+    const int desks = play.panels.value_or(setup.defaultDesks);
+    transcript_entry banner;
+    banner.kind = entry_kind::banner;
+    banner.text = "zeth-host: " + name + " with " + setup.description + ", " +
+                  std::to_string(desks) + (desks == 1 ? " desk" : " desks") + ", " +
+                  (setup.options.realtime ? "real time" : "virtual clock");
+    record.add(std::move(banner));
+
+    emulator host(setup.plant, setup.layouts, setup.options, record);
+    host.start(desks);
+    host.showViews();
+    scenario_runner runner(host, record);
+    for (const scenario_step& step : play.steps) {
+        runner.run(step);
+    }
+    host.finish();
+
+    scenario_outcome outcome;
+    outcome.met = runner.met();
+    outcome.failed = runner.failed();
+    outcome.violations = host.log().unexpectedViolations();
+    transcript_entry summary;
+    summary.kind = entry_kind::summary;
+    summary.time = host.clock().now();
+    summary.text = name + ": " + (outcome.passed() ? "passed" : "FAILED") + ", " +
+                   std::to_string(outcome.met) + " expectations met, " +
+                   std::to_string(outcome.failed) + " failed, " +
+                   std::to_string(outcome.violations) + " contract violations";
+    record.add(std::move(summary));
+    return outcome;
+}

@@ -1,0 +1,63 @@
+// scenario_runner: carries out scenario steps on an emulator and checks the expectations.
+//
+// Each action step is handed to the emulator, which settles before it returns; the views of the
+// desks and the routers follow every action. Each expectation is checked against what the host
+// holds (the routers, the controls of the current desk's layout, the commands and violations of
+// the last action) and written to the transcript as met or failed, with what was found instead.
+// An action that cannot be carried out (no such control, no such router) counts as a failure.
+//
+// runScenario() plays a whole scenario on a fresh emulator: creates the desks, runs the steps,
+// deletes the panels and writes a summary line.
+#pragma once
+
+#include "emulator.h"
+#include "scenario_parser.h"
+#include "transcript.h"
+
+#include <string>
+
+class scenario_runner {
+public:
+    scenario_runner(emulator& target, transcript& output) : host(target), record(output) {}
+
+    void run(const scenario_step& step);
+
+    int met() const { return passed; }
+    int failed() const { return failures; }
+    int currentDesk() const { return deskNumber; }
+
+private:
+    void action(const scenario_step& step);
+    void expect(const scenario_step& step);
+    // The outcome of an expectation: met when found equals wanted, else found is reported.
+    void verdict(const scenario_step& step, bool met, const std::string& found);
+    void cannot(const std::string& problem);
+    const layout_control* control(const std::string& name, std::string& problem) const;
+
+    emulator& host;
+    transcript& record;
+    int deskNumber = 1;
+    int passed = 0;
+    int failures = 0;
+};
+
+// What a whole scenario run needs besides the scenario itself.
+struct scenario_setup {
+    facility plant;
+    layout_store layouts;
+    emulator_options options;
+    int defaultDesks = 1;    // when the scenario has no "panels" line
+    std::string description; // the banner's description of plug-in and facility
+};
+
+struct scenario_outcome {
+    int met = 0;
+    int failed = 0;
+    std::size_t violations = 0; // contract violations no expectation claimed
+    bool passed() const { return failed == 0 && violations == 0; }
+};
+
+// Plays the scenario; name is how the banner and the summary call it. Throws plugin_error when
+// the plug-in cannot be loaded or gives no panel.
+scenario_outcome runScenario(const scenario& play, const std::string& name,
+                             const scenario_setup& setup, transcript& record);

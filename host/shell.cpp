@@ -1,0 +1,138 @@
+#include "shell.h"
+
+#include <algorithm>
+#include <iostream>
+
+#if !defined(_WIN32)
+#include <poll.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char* helpText =
+    R"(The scenario language, one line at a time (a text with spaces in double quotes):
+  desk N                          act on desk N
+  select N | select "TEXT"        pick an item of the first list ([in LIST] for another)
+  click CONTROL                   click a control
+  wait 3s | wait 1500ms           let time pass
+  route ROUTER DEST SOURCE        make a crosspoint behind the panels' back
+  revertive ROUTER DEST SOURCE    let the router report a source without routing it
+  query "TEXT"                    ask the panel a property query
+  view                            show the desks and the routers
+  expect crosspoint ROUTER DEST = SOURCE
+  expect enabled|disabled CONTROL
+  expect property CONTROL NAME = VALUE
+  expect [no] command [starting] "TEXT"
+  expect violation ID
+  help, quit
+)";
+
+// Reads lines from standard input, waiting at most a given time for the next one.
+class line_reader {
+public:
+    enum class status { line, timeout, end };
+
+    status next(int timeoutMs, std::string& line) {
+#if !defined(_WIN32)
+        while (true) {
+            const std::size_t newline = pending.find('\n');
+            if (newline != std::string::npos) {
+                line = pending.substr(0, newline);
+                pending.erase(0, newline + 1);
+                return status::line;
+            }
+            if (ended) {
+                if (pending.empty()) {
+                    return status::end;
+                }
+                line.swap(pending);
+                pending.clear();
+                return status::line;
+            }
+            pollfd input{0, POLLIN, 0};
+            const int ready = poll(&input, 1, timeoutMs);
+            if (ready == 0) {
+                return status::timeout;
+            }
+            char buffer[4096];
+            const ssize_t got = read(0, buffer, sizeof buffer);
+            if (got <= 0) {
+                ended = true;
+            } else {
+                pending.append(buffer, static_cast<std::size_t>(got));
+            }
+        }
+#else
+        (void)timeoutMs;
+        return std::getline(std::cin, line) ? status::line : status::end;
+#endif
+    }
+
+private:
+    std::string pending;
+    bool ended = false;
+};
+
+bool interactive() {
+#if !defined(_WIN32)
+    return isatty(0) != 0;
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+int runShell(const scenario_setup& setup, int desks, transcript& record, std::ostream& prompts) {
+    emulator host(setup.plant, setup.layouts, setup.options, record);
+    host.start(desks);
+    host.showViews();
+    scenario_runner runner(host, record);
+    line_reader input;
+    const bool prompting = interactive();
+    int number = 0;
+    bool prompted = false;
+    while (true) {
+        if (prompting && !prompted) {
+            prompts << "zeth> " << std::flush;
+            prompted = true;
+        }
+        int timeout = -1;
+        if (setup.options.realtime) {
+            host.runUntil(host.clock().wallTime());
+            if (const auto due = host.nextDue()) {
+                timeout = static_cast<int>(
+                    std::clamp<std::int64_t>(*due - host.clock().wallTime(), 0, 60000));
+            }
+        }
+        std::string line;
+        const line_reader::status got = input.next(timeout, line);
+        if (got == line_reader::status::timeout) {
+            continue;
+        }
+        if (got == line_reader::status::end) {
+            break;
+        }
+        prompted = false;
+        ++number;
+        const std::string word = line.substr(0, line.find_first_of(" \t\r"));
+        if (word == "quit" || word == "exit") {
+            break;
+        }
+        if (word == "help") {
+            prompts << helpText;
+            continue;
+        }
+        try {
+            if (const auto step = parseScenarioLine(line, "input", number)) {
+                runner.run(*step);
+            }
+        } catch (const scenario_error& error) {
+            prompts << error.what() << '\n';
+        }
+    }
+    host.finish();
+    const bool passed = runner.failed() == 0 && host.log().unexpectedViolations() == 0;
+    return passed ? 0 : 1;
+}

@@ -1,0 +1,113 @@
+#include "text_transcript.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string deskLabel(int desk) {
+    return desk > 0 ? "desk " + std::to_string(desk) : "host";
+}
+
+constexpr std::size_t commandColumn = 44;
+
+const char* legend =
+    R"(How to read it: "[time] desk N: ..." is what the operator did. The indented lines below it
+are the commands the panel sent, each with the host's reply after "->" and what the host did
+after "|". "<-" lines are what the host delivered to the panel afterwards: router revertives
+(reports of the source a destination now carries) and timer ticks. "=" lines show the desk and
+the routers at rest ("102<-5": destination 102 carries source 5). "!!" marks a broken rule.
+)";
+
+} // namespace
+
+std::string text_transcript::timeText(std::int64_t milliseconds) {
+    char text[40];
+    std::snprintf(text, sizeof text, "[%lld.%03llds]", static_cast<long long>(milliseconds / 1000),
+                  static_cast<long long>(milliseconds % 1000));
+    return text;
+}
+
+std::string text_transcript::replyText(const std::optional<std::string>& reply) {
+    if (!reply) {
+        return "null";
+    }
+    std::string text = "\"";
+    for (const char c : *reply) {
+        if (c == '"' || c == '\\') {
+            text += '\\';
+            text += c;
+        } else if (c == '\n') {
+            text += "\\n";
+        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+            text += escaped;
+        } else {
+            text += c;
+        }
+    }
+    return text + "\"";
+}
+
+void text_transcript::write(const transcript_entry& entry) {
+    switch (entry.kind) {
+    case entry_kind::banner:
+        out << entry.text << '\n';
+        if (!legendWritten) {
+            out << '\n' << legend;
+            legendWritten = true;
+        }
+        break;
+    case entry_kind::summary:
+        out << '\n' << entry.text << '\n';
+        break;
+    case entry_kind::action:
+        out << '\n'
+            << timeText(entry.time) << ' '
+            << (entry.desk > 0 ? deskLabel(entry.desk) + ": " : std::string()) << entry.text
+            << '\n';
+        break;
+    case entry_kind::delivery:
+        out << timeText(entry.time) << ' ' << deskLabel(entry.desk) << " <- " << entry.text << '\n';
+        break;
+    case entry_kind::command: {
+        std::string line = "    " + entry.text;
+        if (line.size() < commandColumn) {
+            line.resize(commandColumn, ' ');
+        }
+        line += " -> " + replyText(entry.reply);
+        if (entry.handedBack) {
+            line += ", handed back";
+        }
+        if (!entry.effect.empty()) {
+            line += "   | " + entry.effect;
+        }
+        out << line << '\n';
+        break;
+    }
+    case entry_kind::violation:
+        out << "    !! " << entry.id << ": " << entry.detail;
+        if (!entry.cause.empty()) {
+            out << " [cause: " << entry.cause << "]";
+        }
+        out << '\n';
+        break;
+    case entry_kind::view:
+        out << "    = " << entry.text << '\n';
+        break;
+    case entry_kind::expectation:
+        out << "    expect " << entry.text << ": " << (entry.passed ? "ok" : "FAILED");
+        if (!entry.passed && !entry.detail.empty()) {
+            out << ", " << entry.detail;
+        }
+        out << '\n';
+        break;
+    case entry_kind::note:
+        out << "    note: " << entry.text << '\n';
+        break;
+    case entry_kind::problem:
+        out << "    !! cannot: " << entry.text << '\n';
+        break;
+    }
+    out.flush();
+}

@@ -1,0 +1,32 @@
+// text_transcript: writes a transcript for people, one line per entry, to a stream.
+//
+//   [0.000s] desk 1: click Take                       an action (a blank line before it)
+//   [1.000s] desk 1 <- tick of timer 1                a delivery
+//       RN 11 0 5                     -> "5,5", handed back   | what the host did
+//       !! reply-not-handed-back: ...                 a contract violation
+//       = desk 1 | ...                                the views after an action
+//       expect ...: ok                                an expectation
+//
+// Replies are shown in double quotes with C-style escapes for quotes, backslashes and control
+// characters, or as null. Every line is flushed, so a shell session shows it at once. The first
+// banner is followed by a short legend saying how to read the lines.
+#pragma once
+
+#include "transcript.h"
+
+#include <ostream>
+
+class text_transcript : public transcript_writer {
+public:
+    explicit text_transcript(std::ostream& stream) : out(stream) {}
+    void write(const transcript_entry& entry) override;
+
+    // "[12.345s]"
+    static std::string timeText(std::int64_t milliseconds);
+    // A reply as the transcript shows it: "text" with escapes, or null.
+    static std::string replyText(const std::optional<std::string>& reply);
+
+private:
+    std::ostream& out;
+    bool legendWritten = false;
+};

@@ -1,0 +1,71 @@
+// transcript: the record of a run, entry by entry, as the operator and the host saw it: each
+// operator action, each delivery to a panel, each command with its reply and what the host did,
+// each contract violation, the desk's view after each action, and each expectation's outcome.
+//
+// Entries go to every attached writer (text for people, JSON lines for tools) in the order they
+// were added. While a call into a panel is in progress the transcript holds its entries back, so
+// that a reply handed back later in the same call can still be marked on its command's line;
+// release() writes them out when the call has returned.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class entry_kind {
+    banner,      // text: a heading line of the run
+    action,      // text: what the operator (or the scenario) did
+    delivery,    // text: what the host delivered to a panel (event, revertive, tick, query)
+    command,     // text: the command; reply; handedBack; effect: what the host did
+    violation,   // id, detail, cause
+    view,        // text: the one-line view of a desk (desk set) or of the routers (desk 0)
+    expectation, // text: the expectation; passed; detail: why not
+    note,        // text: anything else worth a line
+    problem,     // text: an operator action that could not be carried out, and why
+    summary,     // text: the closing line of a scenario
+};
+
+struct transcript_entry {
+    entry_kind kind = entry_kind::note;
+    std::int64_t time = 0; // milliseconds on the run's clock
+    int desk = 0;          // 0: not about one desk
+    std::string text;
+    std::optional<std::string> reply;
+    bool handedBack = false;
+    std::string effect;
+    std::string id;
+    std::string detail;
+    std::string cause;
+    bool passed = true;
+};
+
+class transcript_writer {
+public:
+    transcript_writer() = default;
+    transcript_writer(const transcript_writer&) = delete;
+    transcript_writer& operator=(const transcript_writer&) = delete;
+    virtual ~transcript_writer() = default;
+    virtual void write(const transcript_entry& entry) = 0;
+};
+
+class transcript {
+public:
+    // The writer must outlive the transcript (or its last entry).
+    void attach(transcript_writer& writer);
+    // Adds an entry; returns its serial number (never 0).
+    std::uint64_t add(transcript_entry entry);
+    // Entries added from now on wait until the matching release().
+    void hold() { ++holds; }
+    void release();
+    // Marks the held command entry with this serial as handed back; false when it was written.
+    bool markHandedBack(std::uint64_t serial);
+
+private:
+    void write(const transcript_entry& entry);
+
+    std::vector<transcript_writer*> writers;
+    std::vector<std::pair<std::uint64_t, transcript_entry>> held;
+    int holds = 0;
+    std::uint64_t nextSerial = 1;
+};
