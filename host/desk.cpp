@@ -143,8 +143,10 @@ void* desk::command(const void* data) {
     const command_parse parsed = parseCommand(text);
     if (!parsed.command) {
         entry.effect = "not understood: answered null";
-        record.add(entry);
+        const std::uint64_t serial = record.add(entry);
         log.report(id, {parsed.problemKind, parsed.problem, entry.text});
+        // A panel hands back even a null "RN" reply: that is no second fault.
+        checker.issueNullReply(text.substr(0, 2), text, serial);
         return nullptr;
     }
     const command_result result = interpreter.execute(id, shown, *parsed.command);

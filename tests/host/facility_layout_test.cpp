@@ -1,0 +1,147 @@
+// Facility and layout files: the built-in ones, the shipped examples (which must be the same),
+// and the messages for files that are wrong, with the line to look at.
+#include "builtin_files.h"
+#include "facility.h"
+#include "layout.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using ::testing::HasSubstr;
+
+namespace {
+
+TEST(facility, theBuiltInFacilityHasTheDesksDevicesRoutersAndPackages) {
+    const facility plant = builtinFacility();
+    EXPECT_EQ(plant.panelPath, "<built-in>");
+    ASSERT_NE(plant.deviceNamed("R7 SDI Router"), nullptr);
+    EXPECT_EQ(plant.deviceNamed("R7 SDI Router")->number, 20);
+    EXPECT_EQ(plant.deviceNamed("R7 Audio Router")->number, 21);
+    ASSERT_NE(plant.router(20), nullptr);
+    EXPECT_EQ(plant.router(20)->crosspoints.at(104), 4);
+    EXPECT_EQ(plant.database(10, 0)->entries.size(), 12u);
+    EXPECT_EQ(plant.databaseText(11, 0, 9), "9,-");
+    EXPECT_EQ(plant.databaseText(11, 0, 10), "-,10");
+    EXPECT_EQ(plant.databaseText(11, 0, 12), "-,-");
+    EXPECT_EQ(plant.describeDevice(20), "R7 SDI Router (20)");
+    EXPECT_EQ(plant.describeDevice(0), "device 0");
+}
+
+TEST(facility, theShippedExampleIsTheBuiltInFacilityWithItsOwnDirectory) {
+    const std::string path = std::string(ZETH_HOST_EXAMPLES) + "/facility.toml";
+    const facility file = readFacilityFile(path);
+    const facility builtin = builtinFacility();
+    EXPECT_EQ(std::filesystem::path(file.panelPath),
+              std::filesystem::path(ZETH_HOST_EXAMPLES).lexically_normal());
+    ASSERT_EQ(file.devices.size(), builtin.devices.size());
+    for (std::size_t i = 0; i < file.devices.size(); ++i) {
+        EXPECT_EQ(file.devices[i].name, builtin.devices[i].name);
+        EXPECT_EQ(file.devices[i].number, builtin.devices[i].number);
+    }
+    ASSERT_EQ(file.databases.size(), builtin.databases.size());
+    EXPECT_EQ(file.databases[1].entries, builtin.databases[1].entries);
+    EXPECT_EQ(file.routers[1].crosspoints, builtin.routers[1].crosspoints);
+}
+
+struct wrong_file {
+    std::string text;
+    std::string message; // a part of it
+    int line;            // the line it points at (0: none)
+};
+
+class facility_refuses : public ::testing::TestWithParam<wrong_file> {};
+
+TEST_P(facility_refuses, withWhatAndWhere) {
+    const wrong_file& wrong = GetParam();
+    try {
+        parseFacility(wrong.text, "plant.toml");
+        FAIL() << "accepted: " << wrong.text;
+    } catch (const facility_error& error) {
+        EXPECT_THAT(error.what(), HasSubstr(wrong.message));
+        EXPECT_THAT(error.what(), HasSubstr("plant.toml"));
+        if (wrong.line > 0) {
+            EXPECT_THAT(error.what(), HasSubstr(" " + std::to_string(wrong.line) + " | "));
+        }
+    }
+}
+
+const std::string device = "[[device]]\nname = \"R\"\nnumber = 20\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    wrongFiles, facility_refuses,
+    ::testing::Values(
+        wrong_file{"[[device]]\nname = \"R\"\nnumber = \"x\"\n", "must be a whole number", 3},
+        wrong_file{"[[device]]\nname = \"R\"\nnumber = 0\n", "out of range", 3},
+        wrong_file{"[[device]]\nnumber = 5\n", "name", 0},
+        wrong_file{device + "[[device]]\nname = \"R\"\nnumber = 21\n", "given twice", 4},
+        wrong_file{device + "[[device]]\nname = \"S\"\nnumber = 20\n", "given twice", 4},
+        wrong_file{device + "[[router]]\ndevice = 7\nsources = 1\ndestinations = 1\n",
+                   "router device 7 is not a [[device]]", 5},
+        wrong_file{device + "[[router]]\ndevice = 20\nsources = 4\ndestinations = 8\n"
+                            "crosspoints = { 9 = 1 }\n",
+                   "the key \"9\" is not a number from 1 to 8", 8},
+        wrong_file{device + "[[router]]\ndevice = 20\nsources = 4\ndestinations = 8\n"
+                            "crosspoints = { 2 = 5 }\n",
+                   "the source of destination 2 must be 0 to 4", 8},
+        wrong_file{device + "[[database]]\ndevice = 20\nnumber = 0\nentries = { x = \"a\" }\n",
+                   "the key \"x\" is not a number", 7},
+        wrong_file{device + "[[database]]\ndevice = 20\nnumber = 0\nentries = { 1 = 5 }\n",
+                   "entry 1 must be a text", 7},
+        wrong_file{"device = 5\n", "must be an array of tables", 1},
+        wrong_file{"[[device]\n", "plant.toml", 0}));
+
+TEST(facility, aMissingFileIsNamed) {
+    EXPECT_THROW(readFacilityFile("/nonexistent/plant.toml"), facility_error);
+}
+
+TEST(layout, theBuiltInLayoutHasEveryControlTheDeskNeeds) {
+    const layout shown = parseLayout(builtinLayoutText(), "R7_DESK.zeth_ui");
+    for (const char* name : {"Sources", "Dest_1", "Dest_2", "Dest_3", "Dest_4", "videolevel",
+                             "audiolevel", "Clear", "Take", "Undo"}) {
+        EXPECT_NE(shown.control(name), nullptr) << name;
+    }
+    EXPECT_EQ(shown.firstList()->name, "Sources");
+    EXPECT_EQ(shown.control("Sources")->properties.at("index"), "-1");
+    EXPECT_EQ(shown.control("Dest_4")->properties.at("video_id"), "104");
+    EXPECT_EQ(shown.control("Dest_4")->properties.at("audio_id"), "204");
+    EXPECT_TRUE(shown.control("Dest_4")->latching);
+    EXPECT_EQ(shown.control("videolevel")->properties.at("pixmap"), "/images/SmallTick.png");
+}
+
+TEST(layout, readingsAreKeyEqualsValue) {
+    layout_control control;
+    control.properties = {{"b", "2"}, {"a", "1"}};
+    EXPECT_EQ(layout::reading(control, "a"), "a=1");
+    EXPECT_EQ(layout::reading(control, "all"), "a=1\nb=2");
+    EXPECT_EQ(layout::reading(control, "c"), std::nullopt);
+}
+
+class layout_refuses : public ::testing::TestWithParam<wrong_file> {};
+
+TEST_P(layout_refuses, withWhatAndWhere) {
+    const wrong_file& wrong = GetParam();
+    try {
+        parseLayout(wrong.text, "desk.zeth_ui");
+        FAIL() << "accepted: " << wrong.text;
+    } catch (const layout_error& error) {
+        EXPECT_THAT(error.what(), HasSubstr(wrong.message));
+        if (wrong.line > 0) {
+            EXPECT_THAT(error.what(), HasSubstr(" " + std::to_string(wrong.line) + " | "));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    wrongFiles, layout_refuses,
+    ::testing::Values(
+        wrong_file{"[[control]]\nname = \"A\"\nkind = \"knob\"\n", "unknown control kind", 3},
+        wrong_file{"[[control]]\nname = \"A\"\n[[control]]\nname = \"A\"\n", "given twice", 3},
+        wrong_file{"[[control]]\nname = \"A\"\nitems = { device = \"D\" }\n",
+                   "only a list has items", 3},
+        wrong_file{"[[control]]\nname = \"A\"\nproperties = { x = 1.5 }\n",
+                   "must be a text or a whole number", 3},
+        wrong_file{"[[control]]\nname = \"\"\n", "needs a name", 1}));
+
+} // namespace

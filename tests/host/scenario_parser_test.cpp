@@ -1,0 +1,185 @@
+// The scenario language: what each line means, and the messages for lines that are wrong, each
+// with the file, the line and what was expected there.
+#include "scenario_parser.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::HasSubstr;
+
+namespace {
+
+scenario_step only(const std::string& line) {
+    const scenario play = parseScenario(line, "play.zeth");
+    EXPECT_EQ(play.steps.size(), 1u) << line;
+    return play.steps.empty() ? scenario_step{} : play.steps[0];
+}
+
+TEST(scenario_parser, actions) {
+    scenario_step step = only("select 5");
+    EXPECT_EQ(step.what, scenario_step::kind::select);
+    EXPECT_EQ(step.number, 5);
+    EXPECT_EQ(step.list, "");
+
+    step = only("select \"Studio A\" in Sources");
+    EXPECT_EQ(step.what, scenario_step::kind::selectNamed);
+    EXPECT_EQ(step.name, "Studio A");
+    EXPECT_EQ(step.list, "Sources");
+
+    step = only("select -1");
+    EXPECT_EQ(step.what, scenario_step::kind::select);
+    EXPECT_EQ(step.number, -1);
+
+    step = only("  click Dest_2   # the second button");
+    EXPECT_EQ(step.what, scenario_step::kind::click);
+    EXPECT_EQ(step.name, "Dest_2");
+    EXPECT_EQ(step.text, "click Dest_2");
+    EXPECT_EQ(step.line, 1);
+
+    step = only("route \"R7 SDI Router\" 102 7");
+    EXPECT_EQ(step.what, scenario_step::kind::route);
+    EXPECT_EQ(step.name, "R7 SDI Router");
+    EXPECT_EQ(step.destination, 102);
+    EXPECT_EQ(step.source, 7);
+
+    step = only("revertive 21 202 0");
+    EXPECT_EQ(step.what, scenario_step::kind::revertive);
+    EXPECT_EQ(step.name, "21");
+
+    step = only("query \"return=all\"");
+    EXPECT_EQ(step.what, scenario_step::kind::query);
+    EXPECT_EQ(step.name, "return=all");
+
+    EXPECT_EQ(only("desk 2").number, 2);
+    EXPECT_EQ(only("view").what, scenario_step::kind::view);
+}
+
+TEST(scenario_parser, durations) {
+    const std::vector<std::pair<std::string, std::int64_t>> durations = {
+        {"3s", 3000}, {"1500ms", 1500}, {"2.5s", 2500}, {"0.125s", 125}, {"0s", 0}};
+    for (const auto& [text, milliseconds] : durations) {
+        const scenario_step step = only("wait " + text);
+        EXPECT_EQ(step.what, scenario_step::kind::wait) << text;
+        EXPECT_EQ(step.number, milliseconds) << text;
+    }
+}
+
+TEST(scenario_parser, expectations) {
+    scenario_step step = only("expect crosspoint \"R7 Audio Router\" 202 = 5");
+    EXPECT_EQ(step.what, scenario_step::kind::expectCrosspoint);
+    EXPECT_EQ(step.name, "R7 Audio Router");
+    EXPECT_EQ(step.destination, 202);
+    EXPECT_EQ(step.source, 5);
+
+    step = only("expect disabled Take");
+    EXPECT_EQ(step.what, scenario_step::kind::expectEnabled);
+    EXPECT_FALSE(step.enabled);
+
+    step = only("expect property Take statesheet = KX_TakeLow");
+    EXPECT_EQ(step.property, "statesheet");
+    EXPECT_EQ(step.value, "KX_TakeLow");
+    EXPECT_EQ(only("expect property Take text = \"\"").value, "");
+
+    step = only("expect no command starting \"RC \"");
+    EXPECT_EQ(step.what, scenario_step::kind::expectCommand);
+    EXPECT_TRUE(step.negated);
+    EXPECT_TRUE(step.prefix);
+    EXPECT_EQ(step.name, "RC ");
+
+    step = only("expect command \"TP 'say \\\"hi\\\"' '1' 'Take'\"");
+    EXPECT_FALSE(step.negated);
+    EXPECT_EQ(step.name, "TP 'say \"hi\"' '1' 'Take'");
+    EXPECT_EQ(step.text, "expect command \"TP 'say \\\"hi\\\"' '1' 'Take'\"");
+
+    step = only("expect violation double-hand-back");
+    EXPECT_EQ(step.violation, violation_kind::doubleHandBack);
+}
+
+TEST(scenario_parser, panelsBeginTheFileAndBlankAndCommentLinesAreSkipped) {
+    const scenario play = parseScenario("# two desks\n\npanels 2\n  \nclick Take\n", "p.zeth");
+    EXPECT_EQ(play.panels, 2);
+    ASSERT_EQ(play.steps.size(), 1u);
+    EXPECT_EQ(play.steps[0].line, 5);
+}
+
+struct wrong_line {
+    std::string line;
+    std::string message; // after "play.zeth:1: "
+};
+
+class scenario_parser_refuses : public ::testing::TestWithParam<wrong_line> {};
+
+TEST_P(scenario_parser_refuses, namingFileLineAndWhatWasExpected) {
+    const wrong_line& wrong = GetParam();
+    try {
+        parseScenario(wrong.line, "play.zeth");
+        FAIL() << "accepted: " << wrong.line;
+    } catch (const scenario_error& error) {
+        EXPECT_THAT(error.what(), HasSubstr("play.zeth:1: " + wrong.message)) << wrong.line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    wrongLines, scenario_parser_refuses,
+    ::testing::Values(
+        wrong_line{"jump", "expected an action (panels, desk, select, click, wait, route, "
+                           "revertive, query, view) or 'expect', found 'jump'"},
+        wrong_line{"click", "expected a control name after 'click' at the end of the line"},
+        wrong_line{"click Take now", "expected the end of the line after the control name, "
+                                     "found 'now'"},
+        wrong_line{"click \"Take", "a text opened with \" is never closed"},
+        wrong_line{"wait 3", "expected a duration such as 3s, 2.5s or 1500ms, found '3'"},
+        wrong_line{"wait 1.5ms", "expected a duration"},
+        wrong_line{"wait 1.2345s", "expected at most three decimals"},
+        wrong_line{"wait soon", "expected a duration such as 3s, 2.5s or 1500ms, found 'soon'"},
+        wrong_line{"desk 0", "expected a desk number after 'desk' (a whole number from 1 to 16), "
+                             "found '0'"},
+        wrong_line{"panels 17", "expected the number of desks"},
+        wrong_line{"route \"R7 SDI Router\" 102", "expected a source number at the end"},
+        wrong_line{"route \"R7 SDI Router\" x 5", "expected a destination number"},
+        wrong_line{"expect", "expected what to expect"},
+        wrong_line{"expect nothing", "expected crosspoint, enabled, disabled, property, command, "
+                                     "no command or violation after 'expect', found 'nothing'"},
+        wrong_line{"expect crosspoint 20 102 5", "expected '=' between the destination and the "
+                                                 "source, found '5'"},
+        wrong_line{"expect property Take statesheet KX_TakeLow", "expected '=' between the "
+                                                                 "property and its value"},
+        wrong_line{"expect command RC", "expected a command text in double quotes, found 'RC'"},
+        wrong_line{"expect no Take", "expected 'command' after 'expect no', found 'Take'"},
+        wrong_line{"expect violation oops", "expected a violation id (reply-not-handed-back, "}));
+
+TEST(scenario_parser, reportsEveryWrongLineAndWherePanelsMayStand) {
+    try {
+        parseScenario("click Take\njump\npanels 2\nwait\n", "play.zeth");
+        FAIL();
+    } catch (const scenario_error& error) {
+        const std::string message = error.what();
+        EXPECT_THAT(message, HasSubstr("play.zeth:2: expected an action"));
+        EXPECT_THAT(message, HasSubstr("play.zeth:3: 'panels' must come before every other line"));
+        EXPECT_THAT(message, HasSubstr("play.zeth:4: expected a duration"));
+        EXPECT_EQ(message.find("play.zeth:1"), std::string::npos);
+    }
+    EXPECT_THROW(parseScenario("panels 2\npanels 3\n", "p"), scenario_error);
+}
+
+TEST(scenario_parser, theShellReadsOneLineAndRefusesPanels) {
+    EXPECT_EQ(parseScenarioLine("   # nothing", "input", 1), std::nullopt);
+    EXPECT_EQ(parseScenarioLine("click Undo", "input", 3)->name, "Undo");
+    try {
+        parseScenarioLine("panels 2", "input", 4);
+        FAIL();
+    } catch (const scenario_error& error) {
+        EXPECT_THAT(error.what(), HasSubstr("input:4: 'panels' can only begin a scenario file"));
+    }
+}
+
+TEST(scenario_parser, aMissingFileIsNamed) {
+    try {
+        readScenarioFile("/nonexistent/play.zeth");
+        FAIL();
+    } catch (const scenario_error& error) {
+        EXPECT_THAT(error.what(), HasSubstr("/nonexistent/play.zeth: cannot open"));
+    }
+}
+
+} // namespace
