@@ -20,47 +20,49 @@ std::string describe(const std::string& text, char quote) {
     return "input " + shown(text) + " quote " + shown(std::string(1, quote));
 }
 
+// Failure messages are built only when a check fails: describing a long input costs more than
+// checking it.
 void checkInvariants(const decodeZETHString& decoded, const std::string& text, char quote) {
-    const std::string where = describe(text, quote);
+    const auto where = [&] { return describe(text, quote); };
     const std::size_t n = text.size();
-    FUZZ_CHECK(decoded.quote == quote, where);
+    FUZZ_CHECK(decoded.quote == quote, where());
     FUZZ_CHECK(decoded.count >= 0 && decoded.count <= decodeZETHString::maxTokens,
-               where + "\ncount " + std::to_string(decoded.count));
-    FUZZ_CHECK((decoded.buffer == nullptr) == (n == 0), where);
-    FUZZ_CHECK(sharedEmptyText[0] == '\0', where + "\nthe shared empty text was written");
+               where() + "\ncount " + std::to_string(decoded.count));
+    FUZZ_CHECK((decoded.buffer == nullptr) == (n == 0), where());
+    FUZZ_CHECK(sharedEmptyText[0] == '\0', where() + "\nthe shared empty text was written");
     for (int i = 0; i < decodeZETHString::maxTokens; ++i) {
         const char* token = decoded.tokens[i];
-        const std::string which = where + "\ntoken " + std::to_string(i);
-        FUZZ_CHECK(token != nullptr, which);
+        const auto which = [&] { return where() + "\ntoken " + std::to_string(i); };
+        FUZZ_CHECK(token != nullptr, which());
         if (i >= decoded.count) {
-            FUZZ_CHECK(token == sharedEmptyText, which + " beyond count is not the shared empty");
+            FUZZ_CHECK(token == sharedEmptyText, which() + " beyond count is not the shared empty");
             continue;
         }
         // A token begins at a position of the text, never at its end: it lies in [buffer, +n).
         FUZZ_CHECK(decoded.buffer != nullptr && token >= decoded.buffer &&
                        token < decoded.buffer + n,
-                   which + " points outside the owned copy");
+                   which() + " points outside the owned copy");
     }
     if (decoded.buffer != nullptr) {
-        FUZZ_CHECK(decoded.buffer[n] == '\0', where + "\nthe copy lost its terminating NUL");
+        FUZZ_CHECK(decoded.buffer[n] == '\0', where() + "\nthe copy lost its terminating NUL");
     }
 }
 
 void checkAgainstReference(const std::string& text, char quote) {
     const std::string input = text; // the decoder must copy, never change, what it is given
     const decodeZETHString decoded(input.c_str(), quote);
-    FUZZ_CHECK(input == text, describe(text, quote) + "\nthe input text was changed");
+    const auto where = [&] { return describe(text, quote); };
+    FUZZ_CHECK(input == text, where() + "\nthe input text was changed");
     checkInvariants(decoded, text, quote);
 
     const std::vector<std::string> expected = referenceTokens(text, quote);
-    const std::string where = describe(text, quote);
     FUZZ_CHECK(static_cast<std::size_t>(decoded.count) == expected.size(),
-               where + "\ncount " + std::to_string(decoded.count) + ", reference " +
+               where() + "\ncount " + std::to_string(decoded.count) + ", reference " +
                    std::to_string(expected.size()));
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        FUZZ_CHECK(expected[i] == decoded.tokens[i], where + "\ntoken " + std::to_string(i) + " " +
-                                                         shown(decoded.tokens[i]) + ", reference " +
-                                                         shown(expected[i]));
+        FUZZ_CHECK(expected[i] == decoded.tokens[i], where() + "\ntoken " + std::to_string(i) +
+                                                         " " + shown(decoded.tokens[i]) +
+                                                         ", reference " + shown(expected[i]));
     }
 }
 

@@ -54,29 +54,38 @@ struct slots {
     }
 };
 
-void expectText(const zeth_string& actual, const std::string& expected, const std::string& what) {
-    FUZZ_CHECK(expected == static_cast<const char*>(actual) &&
-                   actual.length() == static_cast<int>(expected.size()),
-               what + ": " + shown(static_cast<const char*>(actual)) + ", reference " +
-                   shown(expected));
-}
+// EXPECT_TEXT(actual, expected, what): the zeth_string actual reads as the std::string expected.
+// what describes the case and, like the message of FUZZ_CHECK, is built only on a failure: a
+// description of a long text costs more than the check itself.
+#define EXPECT_TEXT(actual, expected, what)                                                        \
+    do {                                                                                           \
+        const zeth_string& actualText = (actual);                                                  \
+        const std::string& expectedText = (expected);                                              \
+        FUZZ_CHECK(expectedText == static_cast<const char*>(actualText) &&                         \
+                       actualText.length() == static_cast<int>(expectedText.size()),               \
+                   std::string(what) + ": " + shown(static_cast<const char*>(actualText)) +        \
+                       ", reference " + shown(expectedText));                                      \
+    } while (false)
 
 void checkList(const std::string& text, char separator, char other) {
     const zeth_stringlist list(zeth_string(text.c_str()), separator);
     const std::vector<std::string> pieces = referencePieces(text, separator);
-    const std::string where = "list of " + shown(text) + " at " + shown(std::string(1, separator));
-    FUZZ_CHECK(list.count() == static_cast<int>(pieces.size()), where + ": count");
+    const auto where = [&] { return "list of " + shown(text) + " at " + shown({separator}); };
+    FUZZ_CHECK(list.count() == static_cast<int>(pieces.size()), where() + ": count");
     for (int i = -1; i <= list.count(); ++i) {
         const bool inside = i >= 0 && i < list.count();
-        expectText(list.at(i), inside ? pieces[static_cast<std::size_t>(i)] : std::string(),
-                   where + ": element " + std::to_string(i));
+        EXPECT_TEXT(list.at(i), inside ? pieces[static_cast<std::size_t>(i)] : std::string(),
+                    where() + ": element " + std::to_string(i));
     }
-    expectText(list.toString(separator), text, where + ": rendered with its own separator");
+    EXPECT_TEXT(list.toString(separator), text, where() + ": rendered with its own separator");
     std::string joined;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
-        joined += (i == 0 ? "" : std::string(1, other)) + pieces[i];
+        if (i != 0) {
+            joined.push_back(other);
+        }
+        joined += pieces[i];
     }
-    expectText(list.toString(other), joined, where + ": rendered with another separator");
+    EXPECT_TEXT(list.toString(other), joined, where() + ": rendered with another separator");
 }
 
 void run(fuzz_input& in) {
@@ -94,7 +103,7 @@ void run(fuzz_input& in) {
             const bool null = text == "\x01"; // the one spelling of a null pointer
             target = null ? nullptr : text.c_str();
             shadow = null ? "" : text;
-            expectText(zeth_string(null ? nullptr : text.c_str()), shadow, "construct");
+            EXPECT_TEXT(zeth_string(null ? nullptr : text.c_str()), shadow, "construct");
             s.check("assign");
             break;
         }
@@ -125,9 +134,9 @@ void run(fuzz_input& in) {
         case 4: { // the three operator+ forms
             const std::string text = cText(in.text());
             if (roomToGrow) {
-                expectText(s.values[a] + s.values[b], s.shadows[a] + s.shadows[b], "text + text");
-                expectText(s.values[a] + text.c_str(), s.shadows[a] + text, "text + C text");
-                expectText(text.c_str() + s.values[b], text + s.shadows[b], "C text + text");
+                EXPECT_TEXT(s.values[a] + s.values[b], s.shadows[a] + s.shadows[b], "text + text");
+                EXPECT_TEXT(s.values[a] + text.c_str(), s.shadows[a] + text, "text + C text");
+                EXPECT_TEXT(text.c_str() + s.values[b], text + s.shadows[b], "C text + text");
             }
             break;
         }
@@ -135,8 +144,8 @@ void run(fuzz_input& in) {
             if (roomToGrow && shadow.size() * (s.shadows[b].size() + 1) <= growthLimit * 4) {
                 const std::string expected = referenceArg(shadow, s.shadows[b]);
                 const zeth_string filled = target.arg(s.values[b]);
-                expectText(filled, expected,
-                           "arg of " + shown(shadow) + " with " + shown(s.shadows[b]));
+                EXPECT_TEXT(filled, expected,
+                            "arg of " + shown(shadow) + " with " + shown(s.shadows[b]));
                 if (expected.size() <= growthLimit) {
                     target = filled;
                     shadow = expected;
@@ -150,12 +159,12 @@ void run(fuzz_input& in) {
             const unsigned width = in.byte() % 40;
             const int base = static_cast<int>(in.byte() % 40);
             const std::string number = referenceNumber(value, fill, width, base);
-            expectText(zeth_string(value, fill, width, base), number,
-                       "number " + std::to_string(value) + " base " + std::to_string(base) +
-                           " width " + std::to_string(width));
+            EXPECT_TEXT(zeth_string(value, fill, width, base), number,
+                        "number " + std::to_string(value) + " base " + std::to_string(base) +
+                            " width " + std::to_string(width));
             if (shadow.size() * (number.size() + 1) <= growthLimit * 4) {
-                expectText(target.arg(value, fill, width, base), referenceArg(shadow, number),
-                           "arg of " + shown(shadow) + " with the number " + shown(number));
+                EXPECT_TEXT(target.arg(value, fill, width, base), referenceArg(shadow, number),
+                            "arg of " + shown(shadow) + " with the number " + shown(number));
             }
             break;
         }
@@ -269,7 +278,7 @@ void run(fuzz_input& in) {
                                      {p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8]});
                 break;
             }
-            expectText(filled, expected, "fillMarkers of " + shown(shadow));
+            EXPECT_TEXT(filled, expected, "fillMarkers of " + shown(shadow));
             break;
         }
         default:
