@@ -66,7 +66,7 @@ void scenario_runner::action(const scenario_step& step) {
 }
 
 void scenario_runner::cannot(const std::string& problem) {
-    ++failures;
+    ++problems;
     transcript_entry entry;
     entry.kind = entry_kind::problem;
     entry.time = host.clock().now();
@@ -191,14 +191,20 @@ scenario_outcome runScenario(const scenario& play, const std::string& name,
     scenario_outcome outcome;
     outcome.met = runner.met();
     outcome.failed = runner.failed();
+    outcome.notCarriedOut = runner.notCarriedOut();
     outcome.violations = host.log().unexpectedViolations();
     transcript_entry summary;
     summary.kind = entry_kind::summary;
     summary.time = host.clock().now();
-    summary.text = name + ": " + (outcome.passed() ? "passed" : "FAILED") + ", " +
-                   std::to_string(outcome.met) + " expectations met, " +
-                   std::to_string(outcome.failed) + " failed, " +
-                   std::to_string(outcome.violations) + " contract violations";
+    summary.text =
+        name + ": " + (outcome.passed() ? "passed" : "FAILED") + ", " +
+        std::to_string(outcome.met) + " expectations met, " + std::to_string(outcome.failed) +
+        " failed, " +
+        (outcome.notCarriedOut > 0
+             ? std::to_string(outcome.notCarriedOut) +
+                   (outcome.notCarriedOut == 1 ? " action" : " actions") + " not carried out, "
+             : std::string()) +
+        std::to_string(outcome.violations) + " contract violations";
     record.add(std::move(summary));
     return outcome;
 }

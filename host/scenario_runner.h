@@ -24,6 +24,8 @@ public:
 
     int met() const { return passed; }
     int failed() const { return failures; }
+    // Actions that could not be carried out (no such control, router, desk).
+    int notCarriedOut() const { return problems; }
     int currentDesk() const { return deskNumber; }
 
 private:
@@ -39,6 +41,7 @@ private:
     int deskNumber = 1;
     int passed = 0;
     int failures = 0;
+    int problems = 0;
 };
 
 // What a whole scenario run needs besides the scenario itself.
@@ -53,8 +56,9 @@ struct scenario_setup {
 struct scenario_outcome {
     int met = 0;
     int failed = 0;
+    int notCarriedOut = 0;
     std::size_t violations = 0; // contract violations no expectation claimed
-    bool passed() const { return failed == 0 && violations == 0; }
+    bool passed() const { return failed == 0 && notCarriedOut == 0 && violations == 0; }
 };
 
 // Plays the scenario; name is how the banner and the summary call it. Throws plugin_error when

@@ -133,6 +133,7 @@ int runShell(const scenario_setup& setup, int desks, transcript& record, std::os
         }
     }
     host.finish();
-    const bool passed = runner.failed() == 0 && host.log().unexpectedViolations() == 0;
+    const bool passed = runner.failed() == 0 && runner.notCarriedOut() == 0 &&
+                        host.log().unexpectedViolations() == 0;
     return passed ? 0 : 1;
 }

@@ -1,0 +1,42 @@
+# Golden transcript check, run by ctest: runs zeth-host with ARGS, writes what it printed to the
+# received file beside APPROVED (NAME.received.txt for NAME.approved.txt), and compares the two.
+# On a difference it shows a unified diff and fails; approve the received transcript with
+#   bash tests/scenarios/approve.sh NAME
+# A scenario that is meant to fail says so in a line "# exit status: N" (default 0).
+#
+# cmake -DHOST=zeth-host -DAPPROVED=path/NAME.approved.txt -DARGS="run;path/NAME.zeth" -P golden.cmake
+string(REGEX REPLACE "\\.approved\\." ".received." received "${APPROVED}")
+
+set(expected_status 0)
+list(LENGTH ARGS count)
+if(count GREATER 0)
+    list(GET ARGS -1 last)
+    if(last MATCHES "\\.zeth$")
+        file(STRINGS "${last}" status_line REGEX "^# exit status: [0-9]+$")
+        if(status_line)
+            string(REGEX REPLACE "^# exit status: " "" expected_status "${status_line}")
+        endif()
+    endif()
+endif()
+
+execute_process(COMMAND "${HOST}" ${ARGS}
+                OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+file(WRITE "${received}" "${output}")
+if(NOT status EQUAL expected_status)
+    message(FATAL_ERROR "zeth-host ${ARGS} exited with ${status}, expected ${expected_status}\n"
+                        "${errors}\nThe transcript is in ${received}")
+endif()
+if(NOT EXISTS "${APPROVED}")
+    message(FATAL_ERROR "There is no approved transcript ${APPROVED} yet. Read ${received}; "
+                        "if it is right, approve it with: bash tests/scenarios/approve.sh")
+endif()
+execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${APPROVED}" "${received}"
+                RESULT_VARIABLE differs)
+if(differs)
+    execute_process(COMMAND diff -u "${APPROVED}" "${received}")
+    get_filename_component(name "${APPROVED}" NAME)
+    string(REGEX REPLACE "\\.approved\\..*$" "" name "${name}")
+    message(FATAL_ERROR "The transcript differs from ${APPROVED} (diff above). If the new one "
+                        "is right, approve it with: bash tests/scenarios/approve.sh ${name}")
+endif()
+file(REMOVE "${received}")
