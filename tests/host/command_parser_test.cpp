@@ -17,6 +17,10 @@ struct well_formed {
     std::vector<std::int32_t> numbers;
 };
 
+void PrintTo(const well_formed& value, std::ostream* out) {
+    *out << value.text;
+}
+
 class command_parser_accepts : public ::testing::TestWithParam<well_formed> {};
 
 TEST_P(command_parser_accepts, everyArgumentInOrder) {
@@ -62,6 +66,10 @@ struct refused {
     violation_kind kind;
     std::string problem; // a part of the message
 };
+
+void PrintTo(const refused& value, std::ostream* out) {
+    *out << value.text;
+}
 
 class command_parser_refuses : public ::testing::TestWithParam<refused> {};
 

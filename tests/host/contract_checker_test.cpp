@@ -22,6 +22,10 @@ struct breach {
     std::string cause;   // a part of the cause it names
 };
 
+void PrintTo(const breach& value, std::ostream* out) {
+    *out << value.control;
+}
+
 class contract_breach : public ::testing::TestWithParam<breach> {};
 
 TEST_P(contract_breach, isReportedWithItsIdAndCause) {

@@ -51,6 +51,10 @@ struct wrong_file {
     int line;            // the line it points at (0: none)
 };
 
+void PrintTo(const wrong_file& value, std::ostream* out) {
+    *out << value.text;
+}
+
 class facility_refuses : public ::testing::TestWithParam<wrong_file> {};
 
 TEST_P(facility_refuses, withWhatAndWhere) {

@@ -107,6 +107,10 @@ struct wrong_line {
     std::string message; // after "play.zeth:1: "
 };
 
+void PrintTo(const wrong_line& value, std::ostream* out) {
+    *out << value.line;
+}
+
 class scenario_parser_refuses : public ::testing::TestWithParam<wrong_line> {};
 
 TEST_P(scenario_parser_refuses, namingFileLineAndWhatWasExpected) {
