@@ -94,13 +94,19 @@ int runShell(const scenario_setup& setup, int desks, transcript& record, std::os
     int number = 0;
     bool prompted = false;
     while (true) {
+        if (setup.options.realtime) {
+            // Deliver what fell due while waiting; the prompt then goes after it again.
+            const auto due = host.nextDue();
+            const std::int64_t wall = host.clock().wallTime();
+            host.runUntil(wall);
+            prompted = prompted && !(due && *due <= wall);
+        }
         if (prompting && !prompted) {
             prompts << "zeth> " << std::flush;
             prompted = true;
         }
         int timeout = -1;
         if (setup.options.realtime) {
-            host.runUntil(host.clock().wallTime());
             if (const auto due = host.nextDue()) {
                 timeout = static_cast<int>(
                     std::clamp<std::int64_t>(*due - host.clock().wallTime(), 0, 60000));
@@ -116,6 +122,9 @@ int runShell(const scenario_setup& setup, int desks, transcript& record, std::os
         }
         prompted = false;
         ++number;
+        if (setup.options.realtime) {
+            host.runUntil(host.clock().wallTime()); // the line happens now, not when we waited
+        }
         const std::string word = line.substr(0, line.find_first_of(" \t\r"));
         if (word == "quit" || word == "exit") {
             break;
