@@ -1,5 +1,7 @@
 #include "text_transcript.h"
 
+#include "violation_kind.h"
+
 #include <cstdio>
 
 namespace {
@@ -85,13 +87,18 @@ void text_transcript::write(const transcript_entry& entry) {
         out << line << '\n';
         break;
     }
-    case entry_kind::violation:
+    case entry_kind::violation: {
         out << "    !! " << entry.id << ": " << entry.detail;
         if (!entry.cause.empty()) {
             out << " [cause: " << entry.cause << "]";
         }
         out << '\n';
+        const std::optional<violation_kind> kind = violationFromId(entry.id);
+        if (kind) {
+            out << "       (" << violationDescription(*kind) << ")\n";
+        }
         break;
+    }
     case entry_kind::view:
         out << "    = " << entry.text << '\n';
         break;

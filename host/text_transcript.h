@@ -3,7 +3,8 @@
 //   [0.000s] desk 1: click Take                       an action (a blank line before it)
 //   [1.000s] desk 1 <- tick of timer 1                a delivery
 //       RN 11 0 5                     -> "5,5", handed back   | what the host did
-//       !! reply-not-handed-back: ...                 a contract violation
+//       !! reply-not-handed-back: ... [cause: ...]    a contract violation, and on the next
+//          (A reply to "TG", "SD" or "RN" was ...)    line the rule it broke
 //       = desk 1 | ...                                the views after an action
 //       expect ...: ok                                an expectation
 //
