@@ -7,6 +7,7 @@
 
 #include "decodePropertyString.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // Code 2: a control event.
@@ -27,6 +28,15 @@ struct zeth_revertive_record {
 };
 
 static_assert(sizeof(zeth_revertive_record) == 16, "the revertive record is four int32");
+static_assert(offsetof(zeth_revertive_record, device) == 0, "device is the first int32");
+static_assert(offsetof(zeth_revertive_record, hostWord) == 4, "the host's word is the second");
+static_assert(offsetof(zeth_revertive_record, destination) == 8, "destination is the third");
+static_assert(offsetof(zeth_revertive_record, source) == 12, "source is the fourth");
 #if INTPTR_MAX == INT32_MAX
 static_assert(sizeof(zeth_event_record) == 20, "the event record is five 4-byte words");
+static_assert(offsetof(zeth_event_record, hostWord0) == 0, "host word 0 at 0");
+static_assert(offsetof(zeth_event_record, hostWord1) == 4, "host word 1 at 4");
+static_assert(offsetof(zeth_event_record, panel) == 8, "the panel identifier is word 2");
+static_assert(offsetof(zeth_event_record, control) == 12, "the control name is word 3");
+static_assert(offsetof(zeth_event_record, parameter) == 16, "the parsed parameter is word 4");
 #endif

@@ -82,6 +82,17 @@ zeth_script_helper::~zeth_script_helper() {
     }
 }
 
+#if ZETH_MSVC_SHAPED_VTABLE
+void* zeth_script_helper::scalarDeletingDestructor(unsigned flags) {
+    if ((flags & 1U) != 0U) {
+        delete this;
+    } else {
+        this->~zeth_script_helper();
+    }
+    return this;
+}
+#endif
+
 void* zeth_script_helper::notify(void* data, int code) {
     try {
         return dispatch(data, code);

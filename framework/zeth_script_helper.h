@@ -26,9 +26,16 @@ class zeth_script_helper : public zeth_client_callback {
 public:
     // host may be null (then nothing is ever sent); a null panelPath reads as the empty text.
     zeth_script_helper(zeth_client_callback* host, const char* panelPath);
-    ~zeth_script_helper() override;
+    // Virtual in its own right: where the interface lays out the host's table itself, its
+    // destructor is not virtual, and this one takes the slots after notify.
+    virtual ~zeth_script_helper();
 
-    void* notify(void* data, int code) override;
+#if ZETH_MSVC_SHAPED_VTABLE
+    // Slot 0 of the host's table: destroys through the virtual destructor, frees when bit 0 of
+    // flags is set, and returns this.
+    void* ZETH_THISCALL scalarDeletingDestructor(unsigned flags) override;
+#endif
+    void* ZETH_THISCALL notify(void* data, int code) override;
 
     // Handlers, called by notify only, in this virtual-table order. References passed to them
     // point at notify's own copy of the datum; what a handler writes there is not used.
