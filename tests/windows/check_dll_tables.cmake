@@ -1,0 +1,52 @@
+# Reads the export and import tables of the plug-in with objdump -p and fails unless
+#  - the export table holds exactly one name, load_zeth_client_script (undecorated: no leading
+#    underscore, no @n suffix), and
+#  - the DLL imports from KERNEL32.dll and msvcrt.dll only (the compiler's runtime is linked in).
+# Usage: cmake -DOBJDUMP=... -DDLL=.../R7_DESK.dll -P check_dll_tables.cmake
+foreach(variable OBJDUMP DLL)
+    if(NOT DEFINED ${variable})
+        message(FATAL_ERROR "check_dll_tables: ${variable} is not set")
+    endif()
+endforeach()
+get_filename_component(dll_name ${DLL} NAME)
+if(NOT dll_name STREQUAL "R7_DESK.dll")
+    message(FATAL_ERROR "the plug-in is named ${dll_name}, not R7_DESK.dll")
+endif()
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} -p ${DLL} failed: ${status}")
+endif()
+string(REPLACE "\n" ";" lines "${dump}")
+
+set(exports)
+set(imports)
+set(in_names FALSE)
+foreach(line IN LISTS lines)
+    if(line MATCHES "^[ \t]*DLL Name: (.+)$")
+        string(TOLOWER "${CMAKE_MATCH_1}" imported)
+        list(APPEND imports "${imported}")
+    endif()
+    if(line MATCHES "^\\[Ordinal/Name Pointer\\] Table")
+        set(in_names TRUE)
+    elseif(in_names)
+        # "\t[   0] name" (binutils 2.40) or "\t[   0] +base[   1] 0000 name" (later ones)
+        if(line MATCHES "^[ \t]*\\[ *[0-9]+\\][^\n]*[ \t]([^ \t]+)$")
+            list(APPEND exports "${CMAKE_MATCH_1}")
+        else()
+            set(in_names FALSE)
+        endif()
+    endif()
+endforeach()
+
+message(STATUS "exports: ${exports}")
+message(STATUS "imports: ${imports}")
+if(NOT exports STREQUAL "load_zeth_client_script")
+    message(FATAL_ERROR "R7_DESK.dll must export exactly load_zeth_client_script; it exports: "
+                        "'${exports}'")
+endif()
+list(REMOVE_DUPLICATES imports)
+list(SORT imports)
+if(NOT imports STREQUAL "kernel32.dll;msvcrt.dll")
+    message(FATAL_ERROR "R7_DESK.dll may import KERNEL32.dll and msvcrt.dll only; it imports: "
+                        "'${imports}'")
+endif()
