@@ -28,6 +28,8 @@ const char* kindName(entry_kind kind) {
         return "summary";
     case entry_kind::problem:
         return "problem";
+    case entry_kind::comment:
+        return "comment";
     }
     return "note";
 }

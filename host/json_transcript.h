@@ -1,7 +1,7 @@
 // json_transcript: writes a transcript for tools, one JSON object per line (JSON Lines).
 //
 // Every object has "kind" (banner, action, delivery, command, violation, view, expectation,
-// note, problem, summary), "time_ms" and "desk" (0 when not about one desk), and by kind:
+// note, problem, comment, summary), "time_ms" and "desk" (0 when not about one desk), and by kind:
 //   command:     "text", "reply" (a string or null), "handed_back", "effect"
 //   violation:   "id", "description", "detail", "cause"
 //   expectation: "text", "passed", "detail"

@@ -1,5 +1,6 @@
 #include "scenario_parser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -253,7 +254,22 @@ std::optional<scenario_step> parseLine(const std::string& line, int number,
                                        std::optional<int>& panels) {
     std::vector<word> words = splitWords(line);
     if (words.empty()) {
-        return std::nullopt;
+        const std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] != '#' ||
+            line.rfind("# exit status:", start) == start) {
+            return std::nullopt;
+        }
+        scenario_step comment;
+        comment.what = scenario_step::kind::comment;
+        comment.line = number;
+        comment.text = line.substr(line.find_first_not_of("# \t", start) == std::string::npos
+                                       ? line.size()
+                                       : line.find_first_not_of("# \t", start));
+        while (!comment.text.empty() &&
+               (comment.text.back() == ' ' || comment.text.back() == '\r')) {
+            comment.text.pop_back();
+        }
+        return comment;
     }
     scenario_step step;
     step.line = number;
@@ -325,13 +341,22 @@ scenario parseScenario(const std::string& text, const std::string& origin) {
     std::string line;
     std::string problems;
     int number = 0;
+    int lastComment = -1;
     while (std::getline(lines, line)) {
         ++number;
         try {
             std::optional<int> panels;
             std::optional<scenario_step> step = parseLine(line, number, panels);
+            if (step && step->what == scenario_step::kind::comment) {
+                step->continues = lastComment == number - 1;
+                lastComment = number;
+            }
             if (panels) {
-                if (!result.steps.empty()) {
+                const bool onlyComments =
+                    std::all_of(result.steps.begin(), result.steps.end(), [](const auto& earlier) {
+                        return earlier.what == scenario_step::kind::comment;
+                    });
+                if (!onlyComments) {
                     throw line_error{"'panels' must come before every other line"};
                 }
                 if (result.panels) {
@@ -368,6 +393,9 @@ std::optional<scenario_step> parseScenarioLine(const std::string& line, const st
     try {
         std::optional<int> panels;
         std::optional<scenario_step> step = parseLine(line, number, panels);
+        if (step && step->what == scenario_step::kind::comment) {
+            return std::nullopt;
+        }
         if (panels) {
             throw line_error{"'panels' can only begin a scenario file; start the shell with "
                              "--panels instead"};

@@ -2,7 +2,9 @@
 // reader.
 //
 // The language is line based; "#" starts a comment (outside double quotes), blank lines are
-// skipped, words are separated by spaces, and a text with spaces goes in double quotes (\" and
+// skipped; a line that is all comment is narration, carried into the transcript for its readers
+// (except "# exit status: N", which only the golden tests read); words are separated by spaces, and
+// a text with spaces goes in double quotes (\" and
 // \\ inside). Actions act on the current desk (desk 1 until a "desk" line changes it):
 //
 //   panels 2                          how many desks share the facility (before any other line)
@@ -38,6 +40,7 @@
 
 struct scenario_step {
     enum class kind {
+        comment,
         desk,
         select,
         selectNamed,
@@ -56,7 +59,7 @@ struct scenario_step {
 
     kind what = kind::view;
     int line = 0;
-    std::string text; // the line as written, without its comment
+    std::string text; // the line as written, without its comment; a comment's text
 
     std::int64_t number = 0; // desk, item index, milliseconds
     std::string name;        // control, item text, query text, router, command text
@@ -65,9 +68,10 @@ struct scenario_step {
     std::string value;       // expect property
     std::int32_t destination = 0;
     std::int32_t source = 0;
-    bool enabled = true;  // expect enabled/disabled
-    bool negated = false; // expect no command
-    bool prefix = false;  // expect command starting
+    bool continues = false; // a comment directly below another comment line
+    bool enabled = true;    // expect enabled/disabled
+    bool negated = false;   // expect no command
+    bool prefix = false;    // expect command starting
     violation_kind violation = violation_kind::malformedCommand;
 };
 

@@ -2,6 +2,15 @@
 
 void scenario_runner::run(const scenario_step& step) {
     switch (step.what) {
+    case scenario_step::kind::comment: {
+        transcript_entry entry;
+        entry.kind = entry_kind::comment;
+        entry.time = host.clock().now();
+        entry.text = step.text;
+        entry.continues = step.continues;
+        record.add(std::move(entry));
+        return;
+    }
     case scenario_step::kind::desk:
         if (step.number > host.desks()) {
             cannot("there is no desk " + std::to_string(step.number) + " (desks: 1 to " +
@@ -179,12 +188,23 @@ scenario_outcome runScenario(const scenario& play, const std::string& name,
                   (setup.options.realtime ? "real time" : "virtual clock");
     record.add(std::move(banner));
 
+    // The scenario's opening paragraph says what it is about: it comes before the start-up.
+    std::size_t first = 0;
+    for (; first < play.steps.size() && play.steps[first].what == scenario_step::kind::comment &&
+           (first == 0 || play.steps[first].continues);
+         ++first) {
+        transcript_entry entry;
+        entry.kind = entry_kind::comment;
+        entry.text = play.steps[first].text;
+        entry.continues = play.steps[first].continues;
+        record.add(std::move(entry));
+    }
     emulator host(setup.plant, setup.layouts, setup.options, record);
     host.start(desks);
     host.showViews();
     scenario_runner runner(host, record);
-    for (const scenario_step& step : play.steps) {
-        runner.run(step);
+    for (std::size_t next = first; next < play.steps.size(); ++next) {
+        runner.run(play.steps[next]);
     }
     host.finish();
 

@@ -52,20 +52,23 @@ std::string text_transcript::replyText(const std::optional<std::string>& reply) 
 }
 
 void text_transcript::write(const transcript_entry& entry) {
+    if (!legendWritten && entry.kind != entry_kind::banner && entry.kind != entry_kind::comment) {
+        out << '\n' << legend;
+        legendWritten = true;
+        lastKind = entry_kind::banner;
+    }
     switch (entry.kind) {
     case entry_kind::banner:
         out << entry.text << '\n';
-        if (!legendWritten) {
-            out << '\n' << legend;
-            legendWritten = true;
-        }
         break;
     case entry_kind::summary:
         out << '\n' << entry.text << '\n';
         break;
+    case entry_kind::comment:
+        out << (entry.continues ? "" : "\n") << "# " << entry.text << '\n';
+        break;
     case entry_kind::action:
-        out << '\n'
-            << timeText(entry.time) << ' '
+        out << (lastKind == entry_kind::comment ? "" : "\n") << timeText(entry.time) << ' '
             << (entry.desk > 0 ? deskLabel(entry.desk) + ": " : std::string()) << entry.text
             << '\n';
         break;
@@ -116,5 +119,6 @@ void text_transcript::write(const transcript_entry& entry) {
         out << "    !! cannot: " << entry.text << '\n';
         break;
     }
+    lastKind = entry.kind;
     out.flush();
 }

@@ -1,5 +1,6 @@
 // text_transcript: writes a transcript for people, one line per entry, to a stream.
 //
+//   # Take routes the package ...                    the scenario's narration
 //   [0.000s] desk 1: click Take                       an action (a blank line before it)
 //   [1.000s] desk 1 <- tick of timer 1                a delivery
 //       RN 11 0 5                     -> "5,5", handed back   | what the host did
@@ -9,8 +10,9 @@
 //       expect ...: ok                                an expectation
 //
 // Replies are shown in double quotes with C-style escapes for quotes, backslashes and control
-// characters, or as null. Every line is flushed, so a shell session shows it at once. The first
-// banner is followed by a short legend saying how to read the lines.
+// characters, or as null. Every line is flushed, so a shell session shows it at once. The
+// banner and the scenario's opening paragraph are followed by a short legend saying how to read
+// the lines.
 #pragma once
 
 #include "transcript.h"
@@ -30,4 +32,5 @@ public:
 private:
     std::ostream& out;
     bool legendWritten = false;
+    entry_kind lastKind = entry_kind::banner;
 };

@@ -22,6 +22,7 @@ enum class entry_kind {
     view,        // text: the one-line view of a desk (desk set) or of the routers (desk 0)
     expectation, // text: the expectation; passed; detail: why not
     note,        // text: anything else worth a line
+    comment,     // text: the scenario's own narration
     problem,     // text: an operator action that could not be carried out, and why
     summary,     // text: the closing line of a scenario
 };
@@ -38,6 +39,7 @@ struct transcript_entry {
     std::string detail;
     std::string cause;
     bool passed = true;
+    bool continues = false; // a comment: continues the comment line just before it
 };
 
 class transcript_writer {

@@ -95,11 +95,27 @@ TEST(scenario_parser, expectations) {
     EXPECT_EQ(step.violation, violation_kind::doubleHandBack);
 }
 
-TEST(scenario_parser, panelsBeginTheFileAndBlankAndCommentLinesAreSkipped) {
+TEST(scenario_parser, panelsMayFollowCommentsAndBlankLinesAreSkipped) {
     const scenario play = parseScenario("# two desks\n\npanels 2\n  \nclick Take\n", "p.zeth");
     EXPECT_EQ(play.panels, 2);
-    ASSERT_EQ(play.steps.size(), 1u);
-    EXPECT_EQ(play.steps[0].line, 5);
+    ASSERT_EQ(play.steps.size(), 2u);
+    EXPECT_EQ(play.steps[0].what, scenario_step::kind::comment);
+    EXPECT_EQ(play.steps[1].line, 5);
+}
+
+TEST(scenario_parser, wholeLineCommentsAreNarrationInParagraphs) {
+    const scenario play = parseScenario("# exit status: 1\n# One.\n  ## Two.  \n\n# Three.\n"
+                                        "click Take # not narration\n#\n",
+                                        "p.zeth");
+    ASSERT_EQ(play.steps.size(), 5u);
+    EXPECT_EQ(play.steps[0].text, "One.");
+    EXPECT_FALSE(play.steps[0].continues);
+    EXPECT_EQ(play.steps[1].text, "Two.");
+    EXPECT_TRUE(play.steps[1].continues);
+    EXPECT_EQ(play.steps[2].text, "Three.");
+    EXPECT_FALSE(play.steps[2].continues);
+    EXPECT_EQ(play.steps[3].what, scenario_step::kind::click);
+    EXPECT_EQ(play.steps[4].text, "");
 }
 
 struct wrong_line {
