@@ -4,7 +4,8 @@
 #   bash tests/scenarios/approve.sh NAME
 # A scenario that is meant to fail says so in a line "# exit status: N" (default 0).
 #
-# cmake -DHOST=zeth-host -DAPPROVED=path/NAME.approved.txt -DARGS="run;path/NAME.zeth" -P golden.cmake
+# cmake -DHOST=zeth-host -DAPPROVED=path/NAME.approved.txt -DARGS="run;path/NAME.zeth"
+#       [-DEMULATOR=qemu-i386] -P golden.cmake
 string(REGEX REPLACE "\\.approved\\." ".received." received "${APPROVED}")
 
 set(expected_status 0)
@@ -19,7 +20,7 @@ if(count GREATER 0)
     endif()
 endif()
 
-execute_process(COMMAND "${HOST}" ${ARGS}
+execute_process(COMMAND ${EMULATOR} "${HOST}" ${ARGS}
                 OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
 file(WRITE "${received}" "${output}")
 if(NOT status EQUAL expected_status)
