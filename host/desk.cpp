@@ -3,7 +3,7 @@
 #include "event_parameter.h"
 #include "zeth_records.h"
 
-#include <cstring>
+#include <cstdint>
 #include <vector>
 
 desk::desk(int number, command_interpreter& commands, run_log& happened, transcript& output,

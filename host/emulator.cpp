@@ -3,7 +3,7 @@
 #include "panel_view.h"
 #include "text_transcript.h"
 
-#include <filesystem>
+#include <cstdlib>
 
 namespace {
 

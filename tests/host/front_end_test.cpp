@@ -1,0 +1,106 @@
+// The command line: exit statuses (0 all held, 1 an expectation or the contract failed, 2 the
+// run could not start) and the messages for what stopped a run.
+#include "front_end.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using ::testing::HasSubstr;
+
+namespace {
+
+struct finished {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+finished run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "zeth-host");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    finished result;
+    result.status = runFrontEnd(static_cast<int>(argv.size()), argv.data());
+    result.out = ::testing::internal::GetCapturedStdout();
+    result.err = ::testing::internal::GetCapturedStderr();
+    return result;
+}
+
+std::string scenarioFile(const std::string& name, const std::string& text) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path) << text;
+    return path.string();
+}
+
+const std::string scripted = ZETH_SCRIPTED_PLUGIN;
+
+TEST(front_end, exitsZeroWhenEveryExpectationHoldsAndOneWhenNot) {
+    const std::string holds =
+        scenarioFile("zeth_holds.zeth", "expect crosspoint \"R7 SDI Router\" 101 = 1\n");
+    const std::string fails = scenarioFile("zeth_fails.zeth", "expect crosspoint 20 101 = 2\n");
+    const finished good = run({"run", "--plugin", scripted, holds});
+    EXPECT_EQ(good.status, 0) << good.err;
+    EXPECT_THAT(good.out, HasSubstr("zeth_holds.zeth: passed, 1 expectations met"));
+    const finished bad = run({"run", "--plugin", scripted, holds, fails});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_THAT(bad.out, HasSubstr("zeth_holds.zeth: passed"));
+    EXPECT_THAT(bad.out, HasSubstr("expect crosspoint 20 101 = 2: FAILED, it carries 1"));
+}
+
+TEST(front_end, aBrokenContractFailsTheRun) {
+    const std::string play = scenarioFile("zeth_broken.zeth", "panels 1\n");
+    const finished broken =
+        run({"run", "--plugin", scripted, "--panel-path", "no-closing-notice", play});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_THAT(broken.out, HasSubstr("!! missing-closing-notice"));
+    EXPECT_THAT(broken.out, HasSubstr("1 contract violations"));
+}
+
+TEST(front_end, exitsTwoWithAMessageWhenTheRunCannotStart) {
+    const finished noExport = run({"--plugin", ZETH_NO_EXPORT_PLUGIN});
+    EXPECT_EQ(noExport.status, 2);
+    EXPECT_THAT(noExport.err, HasSubstr("does not export load_zeth_client_script"));
+
+    const finished noObject = run({"--plugin", scripted, "--panel-path", "null-object"});
+    EXPECT_EQ(noObject.status, 2);
+    EXPECT_THAT(noObject.err, HasSubstr("gave no panel object for desk 1"));
+
+    const std::string wrong = scenarioFile("zeth_wrong.zeth", "click\nwait soon\n");
+    const finished badScenario = run({"run", "--plugin", scripted, wrong});
+    EXPECT_EQ(badScenario.status, 2);
+    EXPECT_THAT(badScenario.err, HasSubstr("zeth_wrong.zeth:1: expected a control name"));
+    EXPECT_THAT(badScenario.err, HasSubstr("zeth_wrong.zeth:2: expected a duration"));
+
+    EXPECT_EQ(run({"run", "/nonexistent/play.zeth"}).status, 2);
+    EXPECT_EQ(run({"--panels", "0"}).status, 2);
+    EXPECT_EQ(run({"--facility", "/nonexistent/plant.toml"}).status, 2);
+    EXPECT_EQ(run({"--help"}).status, 0);
+}
+
+TEST(front_end, jsonWritesOneObjectPerLine) {
+    const std::string play = scenarioFile("zeth_json.zeth", "expect crosspoint 20 101 = 1\n");
+    const finished json = run({"run", "--json", "--plugin", scripted, play});
+    EXPECT_EQ(json.status, 0);
+    std::istringstream lines(json.out);
+    std::string line;
+    int commands = 0;
+    std::string last;
+    while (std::getline(lines, line)) {
+        const nlohmann::json object = nlohmann::json::parse(line);
+        commands += object["kind"] == "command" ? 1 : 0;
+        last = object["kind"];
+    }
+    EXPECT_EQ(commands, 2) << "PS at start-up and AS at the end";
+    EXPECT_EQ(last, "summary");
+}
+
+} // namespace
