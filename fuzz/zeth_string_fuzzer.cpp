@@ -43,13 +43,14 @@ struct slots {
 
     void check(const char* after) const {
         for (std::size_t i = 0; i < slotCount; ++i) {
-            const std::string read = static_cast<const char*>(values[i]);
-            const std::string where = std::string("after ") + after + ", slot " +
-                                      std::to_string(i) + ": " + shown(read) + ", expected " +
-                                      shown(shadows[i]);
-            FUZZ_CHECK(read == shadows[i], where);
-            FUZZ_CHECK(values[i].str() == shadows[i], where);
-            FUZZ_CHECK(values[i].length() == static_cast<int>(shadows[i].size()), where);
+            const char* read = values[i];
+            const auto where = [&] {
+                return std::string("after ") + after + ", slot " + std::to_string(i) + ": " +
+                       shown(read) + ", expected " + shown(shadows[i]);
+            };
+            FUZZ_CHECK(shadows[i] == read, where());
+            FUZZ_CHECK(values[i].str() == shadows[i], where());
+            FUZZ_CHECK(values[i].length() == static_cast<int>(shadows[i].size()), where());
         }
     }
 };
