@@ -38,6 +38,7 @@ cmake --build --preset fuzz
 
 mkdir -p fuzz/artifacts fuzz/work/logs
 status=0
+clean=0
 for target in "${targets[@]}"; do
     binary="build/fuzz/bin/$target"
     if [ ! -x "$binary" ] || [ ! -d "fuzz/corpus/$target" ]; then
@@ -56,10 +57,12 @@ for target in "${targets[@]}"; do
         coverage=$(grep -o 'cov: [0-9]* ft: [0-9]* corp: [0-9]*/[0-9a-zA-Z]*' "$log" | tail -n 1)
         elapsed=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log")
         echo "ok: ${executions} runs in ${elapsed} s (${rate}/s), ${coverage}"
+        clean=$((clean + 1))
     else
         status=1
         echo "FINDING (log $log)"
         tail -n 60 "$log"
     fi
 done
+echo "fuzz targets: ${clean} of ${#targets[@]} ran without a finding"
 exit "$status"
