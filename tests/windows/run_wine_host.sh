@@ -10,10 +10,14 @@
 # Anything else fails, wine failing to start included.
 #
 # wine32's programs are 32-bit Linux programs; where the kernel cannot run those, qemu-i386 is
-# registered for them in binfmt_misc (needs root). The wine prefix is made once per machine, in
-# ZETH_WINEPREFIX (default ~/.cache/r7desk/wine-i386), because making one takes minutes under qemu;
-# it is built aside and moved into place only when complete. Every wine process of the prefix is
-# ended when the run is over.
+# registered for them in binfmt_misc (needs root).
+#
+# The wine prefix is made for the run in BINDIR/../wineprefix (ZETH_WINEPREFIX to move it) and
+# holds only what a console program that uses KERNEL32.dll and msvcrt.dll needs: wine's own
+# kernel32, kernelbase, ntdll and msvcrt in system32, with wineboot (services, devices, desktop,
+# registry set-up) switched off. Under qemu a full prefix takes tens of minutes to make and minutes
+# more per run to boot; this one takes a moment, and the host runs on the very same wine DLLs.
+# Every wine process of the prefix is ended when the run is over.
 set -euo pipefail
 
 expectation=${1:-}
@@ -51,28 +55,36 @@ if ! "$wine_loader" --version >/dev/null 2>&1; then
 fi
 
 # --- the wine prefix ---------------------------------------------------------------------------
-prefix=${ZETH_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/r7desk/wine-i386}
+prefix=${ZETH_WINEPREFIX:-$(cd "$bindir/.." && pwd)/wineprefix}
+wine_dlls=
+for dir in /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/wine/i386-windows; do
+    if [[ -f $dir/kernel32.dll ]]; then
+        wine_dlls=$dir
+        break
+    fi
+done
+[[ -n $wine_dlls ]] || { echo "run_wine_host: wine's 32-bit DLLs are missing (wine32:i386)" >&2; exit 2; }
+
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono, no Gecko, no desktop menu entries: nothing to download, nothing to install.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No prefix set-up or update, no services, no debugger, no desktop menu entries.
+export WINEDLLOVERRIDES="wineboot.exe,winedbg.exe,winemenubuilder.exe=d;mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-
-mkdir -p "$(dirname "$prefix")"
-exec 9>"$prefix.lock"
-flock 9
-if [[ ! -f "$prefix/.r7desk-complete" ]]; then
-    echo "run_wine_host: making the wine prefix $prefix (once per machine; minutes under qemu)"
-    started=$SECONDS
-    building="$prefix.building"
-    rm -rf "$building" "$prefix"
-    WINEPREFIX="$building" wineboot --init
-    WINEPREFIX="$building" wineserver --wait
-    touch "$building/.r7desk-complete"
-    mv "$building" "$prefix"
-    echo "run_wine_host: prefix made in $((SECONDS - started)) s"
-fi
 export WINEPREFIX="$prefix"
+
+# Made anew for every run; a directory that this script did not make is never removed.
+if [[ -d $prefix && -n "$(ls -A "$prefix")" && ! -f $prefix/.r7desk-test-prefix ]]; then
+    echo "run_wine_host: $prefix exists and is not a prefix of this test; not touching it" >&2
+    exit 2
+fi
+wineserver --kill >/dev/null 2>&1 || true
+rm -rf "$prefix"
+mkdir -p "$prefix/drive_c/windows/system32"
+touch "$prefix/.r7desk-test-prefix"
+echo disable >"$prefix/.update-timestamp"
+for dll in ntdll kernelbase kernel32 msvcrt; do
+    cp "$wine_dlls/$dll.dll" "$prefix/drive_c/windows/system32/"
+done
 
 # --- the run -------------------------------------------------------------------------------------
 log=$(mktemp)
@@ -84,7 +96,7 @@ trap stop_wine EXIT
 
 started=$SECONDS
 status=0
-(cd "$bindir" && timeout --kill-after=30 "${ZETH_WINE_TIMEOUT:-1500}" \
+(cd "$bindir" && timeout --kill-after=30 "${ZETH_WINE_TIMEOUT:-780}" \
     wine zeth_windows_host.exe) >"$log" 2>&1 || status=$?
 cat "$log"
 echo "run_wine_host: exit status $status after $((SECONDS - started)) s"
