@@ -85,7 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
                       parse_case{"name_only", "_events", "_events", "", "", 0, 0, true},
                       parse_case{"empty_text", "", "", "", "", 0, 0, false},
                       parse_case{"null_text", nullptr, "", "", "", 0, 0, false}),
-    [](const ::testing::TestParamInfo<parse_case>& info) { return std::string(info.param.label); });
+    [](const ::testing::TestParamInfo<parse_case>& testInfo) {
+        return std::string(testInfo.param.label);
+    });
 
 // A parsed parameter laid out by the host in raw bytes: name and value set, every part at an empty
 // text of the host's, count and flag filled, no buffer.
