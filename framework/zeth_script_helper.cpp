@@ -5,6 +5,8 @@
 #include "decodeZETHString.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,21 @@ char* appendNumber(char* out, int value) {
         *out++ = reversed[--used];
     }
     return out;
+}
+
+// Reads a token as atoi does (leading blanks, a sign, digits up to the first other character; 0
+// when there are none), except that a number beyond the int range saturates at INT_MAX or
+// INT_MIN instead of being undefined behaviour.
+int leadingNumber(const char* token) noexcept {
+    errno = 0;
+    const long value = std::strtol(token, nullptr, 10);
+    if (value > INT_MAX || (errno == ERANGE && value > 0)) {
+        return INT_MAX;
+    }
+    if (value < INT_MIN || (errno == ERANGE && value < 0)) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
 }
 
 } // namespace
@@ -287,10 +304,10 @@ bool zeth_script_helper::lookupDevice(zeth_string name, int* device, int* second
     {
         const decodeZETHString tokens(static_cast<const char*>(reply), '\'');
         if (device != nullptr) {
-            *device = std::atoi(tokens.tokens[0]);
+            *device = leadingNumber(tokens.tokens[0]);
         }
         if (secondNumber != nullptr) {
-            *secondNumber = std::atoi(tokens.tokens[1]);
+            *secondNumber = leadingNumber(tokens.tokens[1]);
         }
     }
     held.handBack();

@@ -63,8 +63,9 @@ public:
                  zeth_string& result);
     // "PS 'panel' '[panelPath/]file'[ 'extra']". True for a non-null reply, and without a host.
     bool showPanel(const zeth_string& panel, const zeth_string& file, const zeth_string& extra);
-    // "SD 'name'". Stores 0 through both pointers first (where not null), then atoi of tokens 0
-    // and 1 of the reply. True whenever a reply came, whatever it held.
+    // "SD 'name'". Stores 0 through both pointers first (where not null), then the leading
+    // decimal number of tokens 0 and 1 of the reply (as atoi reads it, 0 without one; beyond the
+    // int range it saturates). True whenever a reply came, whatever it held.
     bool lookupDevice(zeth_string name, int* device, int* secondNumber);
     // "RN device database index". A non-null reply is copied into result; a null one leaves it.
     void readDatabaseName(int device, int database, int index, zeth_string& result);

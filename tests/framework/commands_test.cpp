@@ -190,9 +190,18 @@ TEST(commands, lookupDevice_reads_two_tokens) {
         int second;
     };
     const std::vector<row> rows = {
-        {"12", true, 12, 0},         {"12 34", true, 12, 34}, {" 12", true, 0, 12},
-        {"'12' 5", true, 0, 12},     {"", true, 0, 0},        {"abc", true, 0, 0},
+        {"12", true, 12, 0},
+        {"12 34", true, 12, 34},
+        {" 12", true, 0, 12},
+        {"'12' 5", true, 0, 12},
+        {"", true, 0, 0},
+        {"abc", true, 0, 0},
         {std::nullopt, false, 0, 0},
+        // atoi's reading, with saturation where atoi itself would be undefined.
+        {"12abc -7x", true, 12, -7},
+        {"\t7 +8", true, 7, 8},
+        {"99999999999 -99999999999", true, INT_MAX, INT_MIN},
+        {"2147483647 -2147483648", true, INT_MAX, INT_MIN},
     };
     for (const row& r : rows) {
         recording_host host;
