@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every check: formatting, the test suites with GCC and with Clang
-# (warnings as errors), the suites again under AddressSanitizer and UBSan, and a short fuzzing run.
+# (warnings as errors), the suites again under AddressSanitizer and UBSan, a short fuzzing run, and
+# the deployed target: the 32-bit suites, R7_DESK.dll's tables and a Windows host under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,5 +23,30 @@ done
 # A short run of every libFuzzer target from its seed corpus; any finding fails the step.
 step "Fuzzing: 30 s per target (preset 'fuzz')"
 bash fuzz/run.sh --seconds 30
+
+# --- The deployed word size: 32-bit Linux ---------------------------------------------------------
+# Every suite built with -m32 and run through qemu-i386, with UBSan (ASan hangs under qemu for
+# 32-bit and stays with the 64-bit 'asan' preset).
+step "32-bit Linux: building and testing (preset 'linux-i386', qemu-i386, UBSan)"
+bash scripts/deps.sh i386
+cmake --preset linux-i386 >/dev/null
+cmake --build --preset linux-i386
+ctest --preset linux-i386 -j 2
+
+# --- The deployed plug-in: R7_DESK.dll for the 32-bit Windows host ---------------------------------
+# MinGW-w64 build; the DLL must export exactly load_zeth_client_script and import only KERNEL32.dll
+# and msvcrt.dll. Also builds zeth_windows_host.exe (MSVC ABI, clang and lld-link).
+step "Windows DLL: building, export and import tables (preset 'mingw-i686')"
+bash scripts/deps.sh mingw
+cmake --preset mingw-i686 >/dev/null
+cmake --build --preset mingw-i686
+ctest --preset mingw-i686
+
+# --- R7_DESK.dll in a Windows host's hands, under wine32 -------------------------------------------
+# zeth_windows_host.exe loads the DLL and holds a panel's life with it; it must print its PASSED
+# marker. About one to three minutes, nearly all of it wine starting under qemu.
+step "Windows test host under wine (test preset 'mingw-i686-wine')"
+bash scripts/deps.sh wine
+ctest --preset mingw-i686-wine
 
 step "All checks passed"
