@@ -251,12 +251,5 @@ command_result command_interpreter::closingNotice(int desk) {
 
 void command_interpreter::queueRevertive(int desk, std::int32_t device, std::int32_t destination,
                                          std::int32_t source) {
-    pending_delivery revertive;
-    revertive.what = pending_delivery::kind::revertive;
-    revertive.due = clock.now();
-    revertive.desk = desk;
-    revertive.device = device;
-    revertive.destination = destination;
-    revertive.source = source;
-    queue.push(revertive);
+    queue.push(pending_delivery::revertiveFor(desk, clock.now(), device, destination, source));
 }

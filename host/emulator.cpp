@@ -272,14 +272,8 @@ action_result emulator::routeBehind(std::int32_t device, std::int32_t destinatio
 
 void emulator::fanOutRevertive(std::int32_t device, std::int32_t destination, std::int32_t source) {
     for (const int listener : bank.listeners(device, destination)) {
-        pending_delivery revertive;
-        revertive.what = pending_delivery::kind::revertive;
-        revertive.due = time.now();
-        revertive.desk = listener;
-        revertive.device = device;
-        revertive.destination = destination;
-        revertive.source = source;
-        queue.push(revertive);
+        queue.push(
+            pending_delivery::revertiveFor(listener, time.now(), device, destination, source));
     }
 }
 

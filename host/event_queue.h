@@ -25,6 +25,19 @@ struct pending_delivery {
     // A tick: which timer, and which start of it (a restarted timer drops older ticks).
     int timer = 0;
     std::uint64_t generation = 0;
+
+    // A revertive for desk, due at due.
+    static pending_delivery revertiveFor(int desk, std::int64_t due, std::int32_t device,
+                                         std::int32_t destination, std::int32_t source) {
+        pending_delivery revertive;
+        revertive.what = kind::revertive;
+        revertive.due = due;
+        revertive.desk = desk;
+        revertive.device = device;
+        revertive.destination = destination;
+        revertive.source = source;
+        return revertive;
+    }
 };
 
 class event_queue {
