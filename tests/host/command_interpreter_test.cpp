@@ -12,10 +12,10 @@ namespace {
 
 class command_interpreter_test : public ::testing::Test {
 protected:
-    command_result run(const std::string& text, int desk = 1) {
+    command_result run(const std::string& text, int deskNumber = 1) {
         const command_parse parsed = parseCommand(text);
         EXPECT_TRUE(parsed.command) << text << ": " << parsed.problem;
-        return parsed.command ? interpreter.execute(desk, panels, *parsed.command)
+        return parsed.command ? interpreter.execute(deskNumber, panels, *parsed.command)
                               : command_result{};
     }
     layout_control& control(const std::string& name) { return *panels.at("1").control(name); }
@@ -98,8 +98,8 @@ TEST_F(command_interpreter_test, crosspointReachesEveryRegisteredDeskAfterTheCal
     EXPECT_EQ(routers.source(20, 102), 5);
     const std::vector<pending_delivery> queued = drain(0);
     ASSERT_EQ(queued.size(), 2u);
-    EXPECT_EQ(queued[0].desk, 1);
-    EXPECT_EQ(queued[1].desk, 2);
+    EXPECT_EQ(queued[0].deskNumber, 1);
+    EXPECT_EQ(queued[1].deskNumber, 2);
     for (const pending_delivery& revertive : queued) {
         EXPECT_EQ(revertive.what, pending_delivery::kind::revertive);
         EXPECT_EQ(revertive.device, 20);
@@ -126,7 +126,7 @@ TEST_F(command_interpreter_test, pollAnswersOnlyTheAskingDeskForDestinationsOnTh
     EXPECT_EQ(queued[2].destination, 205);
     EXPECT_EQ(queued[2].source, 0) << "nothing routed there";
     for (const pending_delivery& revertive : queued) {
-        EXPECT_EQ(revertive.desk, 1);
+        EXPECT_EQ(revertive.deskNumber, 1);
     }
     run("RP 0 101 101");
     run("RP 20 -2147483648 2147483647");

@@ -81,14 +81,14 @@ TEST(event_loop, desksShareTheRoutersAndHearOnlyWhatTheyRegisteredFor) {
     test.host->click(2, "RC 20 7 102 ',' 0");
     const std::vector<transcript_entry> deliveries = test.captured.of(entry_kind::delivery);
     ASSERT_EQ(deliveries.size(), 2u);
-    EXPECT_EQ(deliveries[0].desk, 1);
-    EXPECT_EQ(deliveries[1].desk, 2);
+    EXPECT_EQ(deliveries[0].deskNumber, 1);
+    EXPECT_EQ(deliveries[1].deskNumber, 2);
 
     test.captured.mark();
     EXPECT_TRUE(test.host->routeBehind(20, 101, 9).done);
     EXPECT_EQ(test.host->routers().source(20, 101), 9);
     ASSERT_EQ(test.captured.of(entry_kind::delivery).size(), 1u);
-    EXPECT_EQ(test.captured.of(entry_kind::delivery)[0].desk, 1);
+    EXPECT_EQ(test.captured.of(entry_kind::delivery)[0].deskNumber, 1);
 
     test.captured.mark();
     EXPECT_TRUE(test.host->injectRevertive(20, 102, 3).done);
@@ -117,13 +117,13 @@ TEST(event_loop, theQueueOrdersByTimeThenByArrival) {
     for (const std::int64_t due : {30, 10, 20, 10}) {
         pending_delivery delivery;
         delivery.due = due;
-        delivery.desk = static_cast<int>(queue.size());
+        delivery.deskNumber = static_cast<int>(queue.size());
         queue.push(delivery);
     }
     EXPECT_EQ(queue.nextDue(), 10);
     std::vector<int> desks;
     while (const auto next = queue.popDueBy(25)) {
-        desks.push_back(next->desk);
+        desks.push_back(next->deskNumber);
     }
     EXPECT_THAT(desks, ElementsAre(1, 3, 2));
     EXPECT_EQ(queue.size(), 1u);

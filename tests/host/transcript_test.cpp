@@ -49,7 +49,7 @@ TEST(text_transcript, linesForEachKind) {
     transcript_entry action;
     action.kind = entry_kind::action;
     action.time = 3250;
-    action.desk = 2;
+    action.deskNumber = 2;
     action.text = "click Take";
     writer.write(action);
     writer.write(command("RN 11 0 9", "9,\"-\"\n\x01", "x"));
@@ -83,7 +83,7 @@ TEST(json_transcript, oneObjectPerLineWithTheFieldsOfItsKind) {
     writer.write(command("RN 11 0 99", std::nullopt, "no entry"));
     transcript_entry handed = command("SD 'a'", "12\xff");
     handed.handedBack = true;
-    handed.desk = 2;
+    handed.deskNumber = 2;
     handed.time = 1500;
     writer.write(handed);
     transcript_entry broken;

@@ -14,14 +14,14 @@
 #include <vector>
 
 struct logged_command {
-    int desk = 0;
+    int deskNumber = 0;
     std::int64_t time = 0;
     std::uint64_t action = 0;
     std::string text;
 };
 
 struct logged_violation {
-    int desk = 0;
+    int deskNumber = 0;
     std::int64_t time = 0;
     std::uint64_t action = 0;
     violation what;
@@ -34,11 +34,11 @@ public:
 
     // A new operator action begins: "since the last action" starts here.
     void beginAction() { ++action; }
-    void command(int desk, const std::string& text);
-    void report(int desk, const violation& what);
+    void command(int deskNumber, const std::string& text);
+    void report(int deskNumber, const violation& what);
 
     // Commands of desk (0: of every desk) sent since the current action began.
-    std::vector<const logged_command*> commandsOfAction(int desk) const;
+    std::vector<const logged_command*> commandsOfAction(int deskNumber) const;
     // Claims the first unclaimed violation of this kind in the current action; false if none.
     bool claimViolation(violation_kind kind);
     // Violations that no expectation claimed.

@@ -71,6 +71,9 @@ struct layout {
                                               const std::string& property);
 };
 
+// The panels one desk shows, by panel identifier ("PS" adds one): what the operator sees on it.
+using shown_panels = std::map<std::string, layout>;
+
 // Parses a layout from TOML text; origin names it in messages. Throws layout_error with the line
 // and what was wrong.
 layout parseLayout(const std::string& text, const std::string& origin);

@@ -56,10 +56,10 @@ public:
     void finish();
 
     // Operator actions, on desk 1 to desks(). Each writes its action entry first.
-    action_result select(int desk, const std::string& list, std::int32_t index);
-    action_result selectNamed(int desk, const std::string& list, const std::string& item);
-    action_result click(int desk, const std::string& control);
-    action_result query(int desk, const std::string& property);
+    action_result select(int deskNumber, const std::string& list, std::int32_t index);
+    action_result selectNamed(int deskNumber, const std::string& list, const std::string& item);
+    action_result click(int deskNumber, const std::string& control);
+    action_result query(int deskNumber, const std::string& property);
     // The clock moves on by milliseconds, delivering every tick and revertive due on the way.
     void advance(std::int64_t milliseconds);
     // A revertive as if the router had sent one, to every desk registered for the destination,
@@ -89,7 +89,7 @@ public:
 private:
     desk* deskFor(int number, action_result& result);
     layout* panelLayout(desk& target, const std::string& control, std::string& panelId);
-    void beginAction(int desk, const std::string& text);
+    void beginAction(int deskNumber, const std::string& text);
     void deliver(const pending_delivery& next);
     void fanOutRevertive(std::int32_t device, std::int32_t destination, std::int32_t source);
 

@@ -15,15 +15,15 @@
 class timer_table {
 public:
     // Starts or restarts timer id of desk; returns the generation for its ticks.
-    std::uint64_t start(int desk, int id, std::int32_t interval);
+    std::uint64_t start(int deskNumber, int id, std::int32_t interval);
     // Stops timer id of desk; true when it was running.
-    bool stop(int desk, int id);
+    bool stop(int deskNumber, int id);
     // Whether a tick of this generation is still wanted.
-    bool current(int desk, int id, std::uint64_t generation) const;
-    bool running(int desk, int id) const;
-    std::int32_t interval(int desk, int id) const;
+    bool current(int deskNumber, int id, std::uint64_t generation) const;
+    bool running(int deskNumber, int id) const;
+    std::int32_t interval(int deskNumber, int id) const;
     // Stops every timer of desk (the desk closed).
-    void stopAll(int desk);
+    void stopAll(int deskNumber);
 
 private:
     struct timer {

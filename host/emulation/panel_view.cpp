@@ -77,17 +77,18 @@ std::optional<std::string> listItemText(const layout_control& list, std::int32_t
     return plant.databaseText(device->number, list.itemsDatabase, index);
 }
 
-std::string deskView(const desk& shown, const facility& plant) {
-    const std::string label = "desk " + std::to_string(shown.number());
-    if (shown.closed()) {
+std::string deskView(int deskNumber, bool closed, const shown_panels& panels,
+                     const facility& plant) {
+    const std::string label = "desk " + std::to_string(deskNumber);
+    if (closed) {
         return label + " | closed";
     }
-    if (shown.panels().empty()) {
+    if (panels.empty()) {
         return label + " | shows no panel";
     }
     std::string view = label;
-    const bool several = shown.panels().size() > 1;
-    for (const auto& [panelId, panelLayout] : shown.panels()) {
+    const bool several = panels.size() > 1;
+    for (const auto& [panelId, panelLayout] : panels) {
         view += several ? " | panel '" + panelId + "'" : std::string();
         view += layoutView(panelLayout, plant);
     }

@@ -79,7 +79,7 @@ void scenario_runner::cannot(const std::string& problem) {
     transcript_entry entry;
     entry.kind = entry_kind::problem;
     entry.time = host.clock().now();
-    entry.desk = deskNumber;
+    entry.deskNumber = deskNumber;
     entry.text = problem;
     record.add(std::move(entry));
 }
@@ -89,7 +89,7 @@ void scenario_runner::verdict(const scenario_step& step, bool met, const std::st
     transcript_entry entry;
     entry.kind = entry_kind::expectation;
     entry.time = host.clock().now();
-    entry.desk = deskNumber;
+    entry.deskNumber = deskNumber;
     entry.text = step.text.rfind("expect ", 0) == 0 ? step.text.substr(7) : step.text;
     entry.passed = met;
     entry.detail = met ? std::string() : found;

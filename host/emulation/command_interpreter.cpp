@@ -19,8 +19,8 @@ std::string oneLine(std::string text) {
 
 std::string deskList(const std::vector<int>& desks) {
     std::string list;
-    for (const int desk : desks) {
-        list += (list.empty() ? "" : ", ") + std::to_string(desk);
+    for (const int deskNumber : desks) {
+        list += (list.empty() ? "" : ", ") + std::to_string(deskNumber);
     }
     return list;
 }
@@ -34,7 +34,7 @@ command_interpreter::command_interpreter(const facility& facilityModel, router_b
     : plant(facilityModel), routers(routerBank), queue(eventQueue), timers(timerTable),
       clock(runClock), layouts(layoutStore) {}
 
-command_result command_interpreter::execute(int desk, shown_panels& panels,
+command_result command_interpreter::execute(int deskNumber, shown_panels& panels,
                                             const host_command& command) {
     const std::string& name = command.name;
     if (name == "CD" || name == "CE" || name == "TP" || name == "TG") {
@@ -53,15 +53,15 @@ command_result command_interpreter::execute(int desk, shown_panels& panels,
         return makeCrosspoint(command);
     }
     if (name == "RR") {
-        return registerRevertives(desk, command);
+        return registerRevertives(deskNumber, command);
     }
     if (name == "RP") {
-        return pollRevertives(desk, command);
+        return pollRevertives(deskNumber, command);
     }
     if (name == "ET") {
-        return timer(desk, command);
+        return timer(deskNumber, command);
     }
-    return closingNotice(desk);
+    return closingNotice(deskNumber);
 }
 
 command_result command_interpreter::controlCommand(shown_panels& panels,
@@ -178,7 +178,8 @@ command_result command_interpreter::makeCrosspoint(const host_command& command) 
     return result;
 }
 
-command_result command_interpreter::registerRevertives(int desk, const host_command& command) {
+command_result command_interpreter::registerRevertives(int deskNumber,
+                                                       const host_command& command) {
     command_result result;
     const std::int32_t device = command.numbers[0];
     if (!routers.isRouter(device)) {
@@ -187,14 +188,14 @@ command_result command_interpreter::registerRevertives(int desk, const host_comm
     }
     const bool add = !command.texts.empty();
     const std::size_t heard =
-        routers.registerDesk(desk, device, command.numbers[1], command.numbers[2], add);
-    result.effect = "desk " + std::to_string(desk) + " hears " + std::to_string(heard) +
+        routers.registerDesk(deskNumber, device, command.numbers[1], command.numbers[2], add);
+    result.effect = "desk " + std::to_string(deskNumber) + " hears " + std::to_string(heard) +
                     (heard == 1 ? " destination" : " destinations") + " of " +
                     plant.describeDevice(device);
     return result;
 }
 
-command_result command_interpreter::pollRevertives(int desk, const host_command& command) {
+command_result command_interpreter::pollRevertives(int deskNumber, const host_command& command) {
     command_result result;
     const std::int32_t device = command.numbers[0];
     if (!routers.isRouter(device)) {
@@ -209,7 +210,7 @@ command_result command_interpreter::pollRevertives(int desk, const host_command&
     for (std::int64_t destination = first; destination <= last; ++destination) {
         const auto source = routers.source(device, static_cast<std::int32_t>(destination));
         if (source) {
-            queueRevertive(desk, device, static_cast<std::int32_t>(destination), *source);
+            queueRevertive(deskNumber, device, static_cast<std::int32_t>(destination), *source);
             polled += (polled.empty() ? "" : ", ") + std::to_string(destination) + " <- " +
                       std::to_string(*source);
         }
@@ -219,37 +220,40 @@ command_result command_interpreter::pollRevertives(int desk, const host_command&
     return result;
 }
 
-command_result command_interpreter::timer(int desk, const host_command& command) {
+command_result command_interpreter::timer(int deskNumber, const host_command& command) {
     command_result result;
     const int id = command.numbers[0];
     if (command.numbers.size() == 1) {
-        result.effect = timers.stop(desk, id) ? "timer " + std::to_string(id) + " stopped"
-                                              : "timer " + std::to_string(id) + " was not running";
+        result.effect = timers.stop(deskNumber, id)
+                            ? "timer " + std::to_string(id) + " stopped"
+                            : "timer " + std::to_string(id) + " was not running";
         return result;
     }
     const std::int32_t interval = command.numbers[1];
-    const bool wasRunning = timers.running(desk, id);
+    const bool wasRunning = timers.running(deskNumber, id);
     pending_delivery tick;
     tick.what = pending_delivery::kind::tick;
     tick.due = clock.now() + interval;
-    tick.desk = desk;
+    tick.deskNumber = deskNumber;
     tick.timer = id;
-    tick.generation = timers.start(desk, id, interval);
+    tick.generation = timers.start(deskNumber, id, interval);
     queue.push(tick);
     result.effect = "timer " + std::to_string(id) + (wasRunning ? " restarted" : " started") +
                     ": every " + std::to_string(interval) + " ms";
     return result;
 }
 
-command_result command_interpreter::closingNotice(int desk) {
+command_result command_interpreter::closingNotice(int deskNumber) {
     command_result result;
-    timers.stopAll(desk);
-    routers.forgetDesk(desk);
-    result.effect = "desk " + std::to_string(desk) + " closes: its timers stop, it hears nothing";
+    timers.stopAll(deskNumber);
+    routers.forgetDesk(deskNumber);
+    result.effect =
+        "desk " + std::to_string(deskNumber) + " closes: its timers stop, it hears nothing";
     return result;
 }
 
-void command_interpreter::queueRevertive(int desk, std::int32_t device, std::int32_t destination,
-                                         std::int32_t source) {
-    queue.push(pending_delivery::revertiveFor(desk, clock.now(), device, destination, source));
+void command_interpreter::queueRevertive(int deskNumber, std::int32_t device,
+                                         std::int32_t destination, std::int32_t source) {
+    queue.push(
+        pending_delivery::revertiveFor(deskNumber, clock.now(), device, destination, source));
 }

@@ -53,13 +53,13 @@ std::int32_t router_bank::route(std::int32_t device, std::int32_t source,
     return before;
 }
 
-std::size_t router_bank::registerDesk(int desk, std::int32_t device, std::int32_t first,
+std::size_t router_bank::registerDesk(int deskNumber, std::int32_t device, std::int32_t first,
                                       std::int32_t last, bool add) {
     const auto router = bank.find(device);
     if (router == bank.end()) {
         return 0;
     }
-    std::set<std::int32_t>& heard = router->second.listeners[desk];
+    std::set<std::int32_t>& heard = router->second.listeners[deskNumber];
     if (!add) {
         heard.clear();
     }
@@ -77,9 +77,9 @@ std::vector<int> router_bank::listeners(std::int32_t device, std::int32_t destin
     if (router == bank.end()) {
         return desks;
     }
-    for (const auto& [desk, heard] : router->second.listeners) {
+    for (const auto& [deskNumber, heard] : router->second.listeners) {
         if (heard.count(destination) != 0) {
-            desks.push_back(desk);
+            desks.push_back(deskNumber);
         }
     }
     return desks;
@@ -88,15 +88,15 @@ std::vector<int> router_bank::listeners(std::int32_t device, std::int32_t destin
 std::map<std::int32_t, std::set<std::int32_t>> router_bank::heardDestinations() const {
     std::map<std::int32_t, std::set<std::int32_t>> heard;
     for (const auto& [device, router] : bank) {
-        for (const auto& [desk, destinations] : router.listeners) {
+        for (const auto& [deskNumber, destinations] : router.listeners) {
             heard[device].insert(destinations.begin(), destinations.end());
         }
     }
     return heard;
 }
 
-void router_bank::forgetDesk(int desk) {
+void router_bank::forgetDesk(int deskNumber) {
     for (auto& [device, router] : bank) {
-        router.listeners.erase(desk);
+        router.listeners.erase(deskNumber);
     }
 }

@@ -40,7 +40,7 @@ void json_transcript::write(const transcript_entry& entry) {
     nlohmann::ordered_json line;
     line["kind"] = kindName(entry.kind);
     line["time_ms"] = entry.time;
-    line["desk"] = entry.desk;
+    line["desk"] = entry.deskNumber;
     switch (entry.kind) {
     case entry_kind::command:
         line["text"] = entry.text;

@@ -33,7 +33,6 @@
 #include "timer_table.h"
 #include "virtual_clock.h"
 
-#include <map>
 #include <optional>
 #include <string>
 
@@ -42,16 +41,13 @@ struct command_result {
     std::string effect;
 };
 
-// The panels one desk shows, by panel identifier.
-using shown_panels = std::map<std::string, layout>;
-
 class command_interpreter {
 public:
     command_interpreter(const facility& facilityModel, router_bank& routerBank,
                         event_queue& eventQueue, timer_table& timerTable,
                         const virtual_clock& runClock, const layout_store& layoutStore);
 
-    command_result execute(int desk, shown_panels& panels, const host_command& command);
+    command_result execute(int deskNumber, shown_panels& panels, const host_command& command);
 
 private:
     command_result controlCommand(shown_panels& panels, const host_command& command);
@@ -59,12 +55,12 @@ private:
     command_result lookupDevice(const host_command& command) const;
     command_result readDatabase(const host_command& command) const;
     command_result makeCrosspoint(const host_command& command);
-    command_result registerRevertives(int desk, const host_command& command);
-    command_result pollRevertives(int desk, const host_command& command);
-    command_result timer(int desk, const host_command& command);
-    command_result closingNotice(int desk);
+    command_result registerRevertives(int deskNumber, const host_command& command);
+    command_result pollRevertives(int deskNumber, const host_command& command);
+    command_result timer(int deskNumber, const host_command& command);
+    command_result closingNotice(int deskNumber);
 
-    void queueRevertive(int desk, std::int32_t device, std::int32_t destination,
+    void queueRevertive(int deskNumber, std::int32_t device, std::int32_t destination,
                         std::int32_t source);
 
     const facility& plant;

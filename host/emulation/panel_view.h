@@ -11,13 +11,15 @@
 //   routers | R7 SDI Router (20): 101<-1 102<-5 | R7 Audio Router (21): 201<-1 202<-5
 #pragma once
 
-#include "desk.h"
 #include "facility.h"
+#include "layout.h"
 #include "router_bank.h"
 
 #include <string>
 
-std::string deskView(const desk& shown, const facility& plant);
+// The view of desk deskNumber, which shows panels; a closed desk shows nothing more.
+std::string deskView(int deskNumber, bool closed, const shown_panels& panels,
+                     const facility& plant);
 std::string routersView(const router_bank& routers, const facility& plant);
 // The text of item index of a list control, if the facility has one.
 std::optional<std::string> listItemText(const layout_control& list, std::int32_t index,

@@ -111,7 +111,7 @@ void* desk::notify(void* data, int code) {
         transcript_entry note;
         note.kind = entry_kind::note;
         note.time = clock.now();
-        note.desk = id;
+        note.deskNumber = id;
         note.text =
             std::string("the host failed on this message and answered null: ") + error.what();
         record.add(std::move(note));
@@ -125,7 +125,7 @@ void* desk::command(const void* data) {
     transcript_entry entry;
     entry.kind = entry_kind::command;
     entry.time = clock.now();
-    entry.desk = id;
+    entry.deskNumber = id;
     entry.text = data != nullptr ? text : "(null)";
     if (depth == 0) {
         entry.effect = "ignored: the host was not calling this panel";
@@ -173,7 +173,7 @@ void desk::handBack(const void* data) {
         transcript_entry note;
         note.kind = entry_kind::note;
         note.time = clock.now();
-        note.desk = id;
+        note.deskNumber = id;
         note.text = "a reply came back from an earlier call";
         record.add(std::move(note));
     }

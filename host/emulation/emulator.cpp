@@ -59,12 +59,12 @@ void emulator::finish() {
     library.reset();
 }
 
-void emulator::beginAction(int desk, const std::string& text) {
+void emulator::beginAction(int deskNumber, const std::string& text) {
     happened.beginAction();
     transcript_entry entry;
     entry.kind = entry_kind::action;
     entry.time = time.now();
-    entry.desk = desk;
+    entry.deskNumber = deskNumber;
     entry.text = text;
     record.add(std::move(entry));
 }
@@ -212,7 +212,7 @@ action_result emulator::query(int deskNumber, const std::string& property) {
     transcript_entry entry;
     entry.kind = entry_kind::note;
     entry.time = time.now();
-    entry.desk = deskNumber;
+    entry.deskNumber = deskNumber;
     entry.text = "the panel answers " + text_transcript::replyText(answer) +
                  (answer ? ", handed back to it" : "");
     record.add(std::move(entry));
@@ -286,14 +286,14 @@ void emulator::runUntil(std::int64_t until) {
 }
 
 void emulator::deliver(const pending_delivery& next) {
-    desk& target = *all.at(static_cast<std::size_t>(next.desk - 1));
+    desk& target = *all.at(static_cast<std::size_t>(next.deskNumber - 1));
     if (target.closed()) {
         return;
     }
     transcript_entry entry;
     entry.kind = entry_kind::delivery;
     entry.time = time.now();
-    entry.desk = next.desk;
+    entry.deskNumber = next.deskNumber;
     if (next.what == pending_delivery::kind::revertive) {
         entry.text = "revertive: " + facilityModel.describeDevice(next.device) + " " +
                      std::to_string(next.destination) + " <- " + std::to_string(next.source);
@@ -301,11 +301,11 @@ void emulator::deliver(const pending_delivery& next) {
         target.deliverRevertive(next.device, next.destination, next.source);
         return;
     }
-    if (!timers.current(next.desk, next.timer, next.generation)) {
+    if (!timers.current(next.deskNumber, next.timer, next.generation)) {
         return; // the timer was stopped or restarted since this tick was queued
     }
     pending_delivery following = next;
-    following.due = next.due + timers.interval(next.desk, next.timer);
+    following.due = next.due + timers.interval(next.deskNumber, next.timer);
     queue.push(following);
     entry.text = "tick of timer " + std::to_string(next.timer);
     record.add(std::move(entry));
@@ -317,8 +317,8 @@ void emulator::showViews() {
         transcript_entry entry;
         entry.kind = entry_kind::view;
         entry.time = time.now();
-        entry.desk = each->number();
-        entry.text = deskView(*each, facilityModel);
+        entry.deskNumber = each->number();
+        entry.text = deskView(each->number(), each->closed(), each->panels(), facilityModel);
         record.add(std::move(entry));
     }
     transcript_entry routerEntry;

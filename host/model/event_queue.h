@@ -17,7 +17,7 @@ struct pending_delivery {
     kind what = kind::revertive;
     std::int64_t due = 0;
     std::uint64_t sequence = 0; // set by the queue
-    int desk = 0;
+    int deskNumber = 0;
     // A revertive: the router's report of the source now routed to destination.
     std::int32_t device = 0;
     std::int32_t destination = 0;
@@ -27,12 +27,12 @@ struct pending_delivery {
     std::uint64_t generation = 0;
 
     // A revertive for desk, due at due.
-    static pending_delivery revertiveFor(int desk, std::int64_t due, std::int32_t device,
+    static pending_delivery revertiveFor(int deskNumber, std::int64_t due, std::int32_t device,
                                          std::int32_t destination, std::int32_t source) {
         pending_delivery revertive;
         revertive.what = kind::revertive;
         revertive.due = due;
-        revertive.desk = desk;
+        revertive.deskNumber = deskNumber;
         revertive.device = device;
         revertive.destination = destination;
         revertive.source = source;

@@ -30,7 +30,7 @@ enum class entry_kind {
 struct transcript_entry {
     entry_kind kind = entry_kind::note;
     std::int64_t time = 0; // milliseconds on the run's clock
-    int desk = 0;          // 0: not about one desk
+    int deskNumber = 0;    // 0: not about one desk
     std::string text;
     std::optional<std::string> reply;
     bool handedBack = false;

@@ -45,14 +45,14 @@ public:
     // Registers desk for destinations first to last of device, replacing the desk's earlier
     // registrations on that device unless add. Destinations outside the router are skipped.
     // Returns how many destinations the desk now hears on that device.
-    std::size_t registerDesk(int desk, std::int32_t device, std::int32_t first, std::int32_t last,
-                             bool add);
+    std::size_t registerDesk(int deskNumber, std::int32_t device, std::int32_t first,
+                             std::int32_t last, bool add);
     // The desks registered for destination of device, in desk order.
     std::vector<int> listeners(std::int32_t device, std::int32_t destination) const;
     // Every destination that some desk listens to, per router, in device order.
     std::map<std::int32_t, std::set<std::int32_t>> heardDestinations() const;
     // Drops every registration of desk (the desk closed).
-    void forgetDesk(int desk);
+    void forgetDesk(int deskNumber);
 
     const std::map<std::int32_t, router_state>& routers() const { return bank; }
 

@@ -1,25 +1,25 @@
 #include "run_log.h"
 
-void run_log::command(int desk, const std::string& text) {
-    sent.push_back({desk, clock.now(), action, text});
+void run_log::command(int deskNumber, const std::string& text) {
+    sent.push_back({deskNumber, clock.now(), action, text});
 }
 
-void run_log::report(int desk, const violation& what) {
-    reported.push_back({desk, clock.now(), action, what, false});
+void run_log::report(int deskNumber, const violation& what) {
+    reported.push_back({deskNumber, clock.now(), action, what, false});
     transcript_entry entry;
     entry.kind = entry_kind::violation;
     entry.time = clock.now();
-    entry.desk = desk;
+    entry.deskNumber = deskNumber;
     entry.id = std::string(violationId(what.kind));
     entry.detail = what.detail;
     entry.cause = what.cause;
     record.add(std::move(entry));
 }
 
-std::vector<const logged_command*> run_log::commandsOfAction(int desk) const {
+std::vector<const logged_command*> run_log::commandsOfAction(int deskNumber) const {
     std::vector<const logged_command*> found;
     for (const logged_command& command : sent) {
-        if (command.action == action && (desk == 0 || command.desk == desk)) {
+        if (command.action == action && (deskNumber == 0 || command.deskNumber == deskNumber)) {
             found.push_back(&command);
         }
     }

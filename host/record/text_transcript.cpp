@@ -6,8 +6,8 @@
 
 namespace {
 
-std::string deskLabel(int desk) {
-    return desk > 0 ? "desk " + std::to_string(desk) : "host";
+std::string deskLabel(int deskNumber) {
+    return deskNumber > 0 ? "desk " + std::to_string(deskNumber) : "host";
 }
 
 constexpr std::size_t commandColumn = 44;
@@ -69,11 +69,12 @@ void text_transcript::write(const transcript_entry& entry) {
         break;
     case entry_kind::action:
         out << (lastKind == entry_kind::comment ? "" : "\n") << timeText(entry.time) << ' '
-            << (entry.desk > 0 ? deskLabel(entry.desk) + ": " : std::string()) << entry.text
-            << '\n';
+            << (entry.deskNumber > 0 ? deskLabel(entry.deskNumber) + ": " : std::string())
+            << entry.text << '\n';
         break;
     case entry_kind::delivery:
-        out << timeText(entry.time) << ' ' << deskLabel(entry.desk) << " <- " << entry.text << '\n';
+        out << timeText(entry.time) << ' ' << deskLabel(entry.deskNumber) << " <- " << entry.text
+            << '\n';
         break;
     case entry_kind::command: {
         std::string line = "    " + entry.text;
