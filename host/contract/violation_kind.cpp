@@ -38,6 +38,18 @@ constexpr kind_text kindTexts[] = {
     {violation_kind::clickOnDisabledControl, "click-on-disabled-control",
      "The operator clicked a control that the panel had disabled, so the host did not deliver "
      "the click."},
+    {violation_kind::callFromAnotherThread, "call-from-another-thread",
+     "The panel called the host from a thread other than the one the host called it on; the "
+     "host answered null and did nothing."},
+    {violation_kind::pluginCrashed, "plugin-crashed",
+     "The plug-in's process died by a signal (a crash, a stack overflow, abort) during the run."},
+    {violation_kind::pluginExited, "plugin-exited",
+     "The plug-in ended the host's process (exit, _exit) during the run."},
+    {violation_kind::pluginHung, "plugin-hung",
+     "A call into the plug-in did not return within the time limit (--call-timeout)."},
+    {violation_kind::runawayPanel, "runaway-panel",
+     "The panel kept the host busy without end: too many messages at one instant of the clock, "
+     "or too many timers running for one desk."},
 };
 
 const kind_text* find(violation_kind kind) {

@@ -23,6 +23,11 @@ enum class violation_kind {
     unknownMessageCode,
     exceptionFromPanel,
     clickOnDisabledControl,
+    callFromAnotherThread,
+    pluginCrashed,
+    pluginExited,
+    pluginHung,
+    runawayPanel,
 };
 
 // The stable short id, such as "double-hand-back".
