@@ -1,10 +1,12 @@
 #include "scenario_parser.h"
 
+#include "problem_list.h"
+#include "text_file.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <sstream>
 
@@ -339,7 +341,7 @@ scenario parseScenario(const std::string& text, const std::string& origin) {
     result.origin = origin;
     std::istringstream lines(text);
     std::string line;
-    std::string problems;
+    std::vector<std::string> problems;
     int number = 0;
     int lastComment = -1;
     while (std::getline(lines, line)) {
@@ -368,24 +370,23 @@ scenario parseScenario(const std::string& text, const std::string& origin) {
                 result.steps.push_back(std::move(*step));
             }
         } catch (const line_error& error) {
-            problems += located(origin, number, error.message) + "\n";
+            problems.push_back(located(origin, number, error.message));
         }
     }
     if (!problems.empty()) {
-        problems.pop_back();
-        throw scenario_error(problems);
+        throw scenario_error(showProblems(problems));
     }
     return result;
 }
 
 scenario readScenarioFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw scenario_error(path + ": cannot open the scenario file");
+    std::string text;
+    try {
+        text = readTextFile(path);
+    } catch (const text_file_error& error) {
+        throw scenario_error(error.what());
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return parseScenario(text.str(), path);
+    return parseScenario(text, path);
 }
 
 std::optional<scenario_step> parseScenarioLine(const std::string& line, const std::string& origin,

@@ -81,7 +81,8 @@ struct scenario {
     std::vector<scenario_step> steps;
 };
 
-// Every problem of a scenario, one a line, each as "FILE:LINE: what was expected".
+// Every problem of a scenario, one a line, each as "FILE:LINE: what was expected" (at most a
+// screenful: see problem_list.h).
 class scenario_error : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -89,6 +90,8 @@ public:
 
 // Reads a whole scenario; throws scenario_error listing every line that is wrong.
 scenario parseScenario(const std::string& text, const std::string& origin);
+// Reads a scenario file through readTextFile (text_file.h): a byte-order mark is skipped; a file
+// that is not a regular text file, a NUL byte or bytes that are not UTF-8 throw scenario_error.
 scenario readScenarioFile(const std::string& path);
 
 // Reads one line for the interactive shell: nothing for a blank or comment line; throws

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using ::testing::HasSubstr;
 
 namespace {
@@ -129,10 +131,13 @@ void PrintTo(const wrong_line& value, std::ostream* out) {
 
 class scenario_parser_refuses : public ::testing::TestWithParam<wrong_line> {};
 
+// Each line is read from a file, as a user's scenario is.
 TEST_P(scenario_parser_refuses, namingFileLineAndWhatWasExpected) {
     const wrong_line& wrong = GetParam();
+    const std::string path = ::testing::TempDir() + "play.zeth";
+    std::ofstream(path, std::ios::binary) << wrong.line;
     try {
-        parseScenario(wrong.line, "play.zeth");
+        readScenarioFile(path);
         FAIL() << "accepted: " << wrong.line;
     } catch (const scenario_error& error) {
         EXPECT_THAT(error.what(), HasSubstr("play.zeth:1: " + wrong.message)) << wrong.line;
@@ -166,7 +171,12 @@ INSTANTIATE_TEST_SUITE_P(
                                                                  "property and its value"},
         wrong_line{"expect command RC", "expected a command text in double quotes, found 'RC'"},
         wrong_line{"expect no Take", "expected 'command' after 'expect no', found 'Take'"},
-        wrong_line{"expect violation oops", "expected a violation id (reply-not-handed-back, "}));
+        wrong_line{"expect violation oops", "expected a violation id (reply-not-handed-back, "},
+        wrong_line{"\xEF\xBB\xBFjump", "expected an action (panels, desk, select, click, wait, "
+                                       "route, revertive, query, view) or 'expect', found 'jump'"},
+        wrong_line{std::string("click\0Take", 10), "a NUL byte: this is not a text file"},
+        wrong_line{"click \"T\xC3\"", "the byte 0xC3 is not UTF-8"},
+        wrong_line{"click \"\xED\xA0\x80\"", "the byte 0xED is not UTF-8"}));
 
 TEST(scenario_parser, reportsEveryWrongLineAndWherePanelsMayStand) {
     try {
@@ -182,6 +192,22 @@ TEST(scenario_parser, reportsEveryWrongLineAndWherePanelsMayStand) {
     EXPECT_THROW(parseScenario("panels 2\npanels 3\n", "p"), scenario_error);
 }
 
+TEST(scenario_parser, showsAScreenfulOfErrorsAndHowManyMore) {
+    std::string lines;
+    for (int i = 0; i < 25; ++i) {
+        lines += "jump\n";
+    }
+    try {
+        parseScenario(lines, "play.zeth");
+        FAIL();
+    } catch (const scenario_error& error) {
+        const std::string message = error.what();
+        EXPECT_THAT(message, HasSubstr("play.zeth:20: expected an action"));
+        EXPECT_EQ(message.find("play.zeth:21:"), std::string::npos);
+        EXPECT_THAT(message, ::testing::EndsWith("\n... and 5 more errors"));
+    }
+}
+
 TEST(scenario_parser, theShellReadsOneLineAndRefusesPanels) {
     EXPECT_EQ(parseScenarioLine("   # nothing", "input", 1), std::nullopt);
     EXPECT_EQ(parseScenarioLine("click Undo", "input", 3)->name, "Undo");
@@ -193,12 +219,16 @@ TEST(scenario_parser, theShellReadsOneLineAndRefusesPanels) {
     }
 }
 
-TEST(scenario_parser, aMissingFileIsNamed) {
-    try {
-        readScenarioFile("/nonexistent/play.zeth");
-        FAIL();
-    } catch (const scenario_error& error) {
-        EXPECT_THAT(error.what(), HasSubstr("/nonexistent/play.zeth: cannot open"));
+TEST(scenario_parser, aFileThatIsNoneIsNamed) {
+    for (const auto& [path, message] :
+         {std::pair<std::string, std::string>{"/nonexistent/play.zeth", ": no such file"},
+          {"/dev/zero", ": a device, not a regular file"}}) {
+        try {
+            readScenarioFile(path);
+            FAIL() << path;
+        } catch (const scenario_error& error) {
+            EXPECT_EQ(error.what(), path + message);
+        }
     }
 }
 
