@@ -7,11 +7,12 @@ set -euo pipefail
 packages_for() {
     case "$1" in
     base) echo "cmake ninja-build g++ clang lld clang-format libgtest-dev libgmock-dev googletest
-                libbenchmark-dev libtoml11-dev libcli11-dev nlohmann-json3-dev diffutils" ;;
+                libbenchmark-dev libtomlplusplus-dev libcli11-dev nlohmann-json3-dev diffutils" ;;
     # 32-bit Linux build: -m32 through g++-multilib, run through qemu-user (the kernel runs no
     # 32-bit programs itself).
+    # toml++ from the 64-bit package: the 32-bit build uses its headers only.
     i386) echo "cmake ninja-build g++-multilib qemu-user googletest libgtest-dev:i386
-                libgmock-dev:i386" ;;
+                libgmock-dev:i386 libtomlplusplus-dev" ;;
     # 32-bit Windows build: the DLL with MinGW-w64, the test host with clang and lld-link.
     mingw) echo "cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686 clang lld" ;;
     # Windows programs under wine32, whose 32-bit loader runs through qemu-user (registered for

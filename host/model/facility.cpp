@@ -1,193 +1,163 @@
 #include "facility.h"
 
-#include <toml.hpp>
+#include "text_file.h"
+#include "toml_reading.h"
 
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <set>
-#include <sstream>
 
 namespace {
-
-using toml_value = toml::basic_value<toml::discard_comments>;
-
-[[noreturn]] void fail(const std::string& message, const toml_value& where,
-                       const std::string& hint) {
-    throw facility_error(toml::format_error("[error] " + message, where, hint));
-}
-
-std::int32_t readInt32(const toml_value& table, const std::string& key, std::int64_t low,
-                       std::int64_t high) {
-    const toml_value& value = toml::find(table, key);
-    if (!value.is_integer()) {
-        fail("\"" + key + "\" must be a whole number", value, "a number here");
-    }
-    const std::int64_t number = value.as_integer();
-    if (number < low || number > high) {
-        fail("\"" + key + "\" is out of range", value,
-             "from " + std::to_string(low) + " to " + std::to_string(high));
-    }
-    return static_cast<std::int32_t>(number);
-}
-
-// Keys of an inline table such as { 101 = 1 } are texts: they must be whole numbers.
-std::int32_t keyNumber(const std::string& key, const toml_value& table, std::int64_t low,
-                       std::int64_t high) {
-    std::int64_t number = 0;
-    std::size_t used = 0;
-    try {
-        number = std::stoll(key, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != key.size() || number < low || number > high) {
-        fail("the key \"" + key + "\" is not a number from " + std::to_string(low) + " to " +
-                 std::to_string(high),
-             table, "keys here are numbers");
-    }
-    return static_cast<std::int32_t>(number);
-}
-
-const toml::array emptyArray;
-
-const toml::array& arrayOf(const toml_value& root, const std::string& key) {
-    if (!root.contains(key)) {
-        return emptyArray;
-    }
-    const toml_value& value = toml::find(root, key);
-    if (!value.is_array()) {
-        fail("\"" + key + "\" must be an array of tables: write [[" + key + "]]", value,
-             "an array of tables");
-    }
-    return value.as_array();
-}
 
 constexpr std::int64_t maxNumber = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t minNumber = std::numeric_limits<std::int32_t>::min();
 
-void readDevices(const toml_value& root, facility& result) {
+const std::string deviceTable = "[[device]]";
+const std::string routerTable = "[[router]]";
+const std::string databaseTable = "[[database]]";
+
+// Every unknown key of the file, each with its line, before anything else is read: a misspelt
+// [[router]] or crosspoints would otherwise be skipped and show up later as another fault.
+void checkKeys(toml_reading& file) {
+    file.checkKeys(file.root(),
+                   {{"panel_path", "panel_path"},
+                    {"device", deviceTable},
+                    {"router", routerTable},
+                    {"database", databaseTable}},
+                   "");
+    const auto each = [&](std::string_view key, const std::vector<toml_key>& known,
+                          const std::string& inside) {
+        const toml::array* entries = file.root().get_as<toml::array>(key);
+        if (entries == nullptr || !entries->is_array_of_tables()) {
+            return; // reported when it is read
+        }
+        for (const toml::node& entry : *entries) {
+            file.checkKeys(*entry.as_table(), known, inside);
+        }
+    };
+    each("device", {{"name", "name"}, {"number", "number"}}, deviceTable);
+    each("router",
+         {{"device", "device"},
+          {"sources", "sources"},
+          {"destinations", "destinations"},
+          {"crosspoints", "crosspoints"}},
+         routerTable);
+    each("database", {{"device", "device"}, {"number", "number"}, {"entries", "entries"}},
+         databaseTable);
+    file.throwProblems();
+}
+
+void readDevices(const toml_reading& file, facility& result) {
     std::set<std::string> names;
     std::set<std::int32_t> numbers;
-    for (const toml_value& entry : arrayOf(root, "device")) {
+    for (const toml::table* entry : file.tables("device")) {
         facility_device device;
-        device.name = toml::find<std::string>(entry, "name");
-        device.number = readInt32(entry, "number", 1, maxNumber);
+        device.name = file.text(*entry, "name", deviceTable);
+        device.number = file.whole(*entry, "number", deviceTable, 1, maxNumber);
         if (!names.insert(device.name).second) {
-            fail("the device name \"" + device.name + "\" is given twice", entry,
-                 "device names are unique");
+            file.fail(entry->source(), "the device name \"" + device.name + "\" is given twice");
         }
         if (!numbers.insert(device.number).second) {
-            fail("the device number " + std::to_string(device.number) + " is given twice", entry,
-                 "device numbers are unique");
+            file.fail(entry->source(),
+                      "the device number " + std::to_string(device.number) + " is given twice");
         }
         result.devices.push_back(device);
     }
 }
 
-void readRouters(const toml_value& root, facility& result) {
-    for (const toml_value& entry : arrayOf(root, "router")) {
+void readRouters(const toml_reading& file, facility& result) {
+    for (const toml::table* entry : file.tables("router")) {
         facility_router router;
-        router.device = readInt32(entry, "device", 1, maxNumber);
+        router.device = file.whole(*entry, "device", routerTable, 1, maxNumber);
         if (result.deviceNumbered(router.device) == nullptr) {
-            fail("router device " + std::to_string(router.device) + " is not a [[device]]",
-                 toml::find(entry, "device"), "declare the device first");
+            file.fail(entry->get("device")->source(),
+                      "router device " + std::to_string(router.device) + " is not a [[device]]");
         }
         if (result.router(router.device) != nullptr) {
-            fail("device " + std::to_string(router.device) + " has two [[router]] tables", entry,
-                 "one router per device");
+            file.fail(entry->source(),
+                      "device " + std::to_string(router.device) + " has two [[router]] tables");
         }
-        router.sources = readInt32(entry, "sources", 1, 65535);
-        router.destinations = readInt32(entry, "destinations", 1, 65535);
-        if (entry.contains("crosspoints")) {
-            const toml_value& table = toml::find(entry, "crosspoints");
-            if (!table.is_table()) {
-                fail("\"crosspoints\" must be a table of destination = source", table,
-                     "such as { 101 = 1 }");
-            }
-            for (const auto& [key, source] : table.as_table()) {
-                const std::int32_t destination = keyNumber(key, table, 1, router.destinations);
-                if (!source.is_integer() || source.as_integer() < 0 ||
-                    source.as_integer() > router.sources) {
-                    fail("the source of destination " + key + " must be 0 to " +
-                             std::to_string(router.sources),
-                         source, "a source number");
+        router.sources = file.whole(*entry, "sources", routerTable, 1, 65535);
+        router.destinations = file.whole(*entry, "destinations", routerTable, 1, 65535);
+        if (const toml::table* table = file.subtable(*entry, "crosspoints", routerTable)) {
+            for (const auto& [key, source] : *table) {
+                const std::int32_t destination =
+                    file.keyNumber(key, "crosspoints", 1, router.destinations);
+                const std::optional<std::int64_t> number = source.value_exact<std::int64_t>();
+                if (!number || *number < 0 || *number > router.sources) {
+                    file.fail(source.source(), "the source of destination " +
+                                                   std::string(key.str()) + " must be 0 to " +
+                                                   std::to_string(router.sources));
                 }
-                router.crosspoints[destination] = static_cast<std::int32_t>(source.as_integer());
+                router.crosspoints[destination] = static_cast<std::int32_t>(*number);
             }
         }
         result.routers.push_back(router);
     }
 }
 
-void readDatabases(const toml_value& root, facility& result) {
-    for (const toml_value& entry : arrayOf(root, "database")) {
+void readDatabases(const toml_reading& file, facility& result) {
+    for (const toml::table* entry : file.tables("database")) {
         facility_database database;
-        database.device = readInt32(entry, "device", 1, maxNumber);
+        database.device = file.whole(*entry, "device", databaseTable, 1, maxNumber);
         if (result.deviceNumbered(database.device) == nullptr) {
-            fail("database device " + std::to_string(database.device) + " is not a [[device]]",
-                 toml::find(entry, "device"), "declare the device first");
+            file.fail(entry->get("device")->source(), "database device " +
+                                                          std::to_string(database.device) +
+                                                          " is not a [[device]]");
         }
-        database.number = readInt32(entry, "number", 0, maxNumber);
+        database.number = file.whole(*entry, "number", databaseTable, 0, maxNumber);
         if (result.database(database.device, database.number) != nullptr) {
-            fail("database " + std::to_string(database.number) + " of device " +
-                     std::to_string(database.device) + " is given twice",
-                 entry, "one table per database");
+            file.fail(entry->source(), "database " + std::to_string(database.number) +
+                                           " of device " + std::to_string(database.device) +
+                                           " is given twice");
         }
-        const toml_value& table = toml::find(entry, "entries");
-        if (!table.is_table()) {
-            fail("\"entries\" must be a table of index = text", table, "such as { 1 = \"1,1\" }");
+        const toml::table* table = file.subtable(*entry, "entries", databaseTable);
+        if (table == nullptr) {
+            file.fail(entry->source(), "[[database]] needs entries");
         }
-        for (const auto& [key, text] : table.as_table()) {
-            const std::int32_t index = keyNumber(key, table, minNumber, maxNumber);
+        for (const auto& [key, text] : *table) {
+            const std::int32_t index = file.keyNumber(key, "entries", minNumber, maxNumber);
             if (!text.is_string()) {
-                fail("entry " + key + " must be a text", text, "a quoted text");
+                file.fail(text.source(), "entry " + std::string(key.str()) +
+                                             " must be a text, not " + toml_reading::kindOf(text));
             }
-            database.entries[index] = text.as_string().str;
+            database.entries[index] = std::string(text.as_string()->get());
         }
         result.databases.push_back(database);
     }
 }
 
-facility parseValue(const toml_value& root, const std::string& origin) {
-    facility result;
-    result.origin = origin;
-    if (root.contains("panel_path")) {
-        result.panelPath = toml::find<std::string>(root, "panel_path");
-    }
-    readDevices(root, result);
-    readRouters(root, result);
-    readDatabases(root, result);
-    return result;
-}
-
-template <typename Parse> facility guarded(const std::string& origin, Parse parse) {
+facility parseChecked(const std::string& text, const std::string& origin) {
     try {
-        return parse();
-    } catch (const facility_error&) {
-        throw;
-    } catch (const std::exception& error) {
-        throw facility_error(origin + ": " + error.what());
+        toml_reading file(text, origin);
+        checkKeys(file);
+        facility result;
+        result.origin = origin;
+        result.panelPath = file.optionalText(file.root(), "panel_path", "").value_or("");
+        readDevices(file, result);
+        readRouters(file, result);
+        readDatabases(file, result);
+        return result;
+    } catch (const toml_file_error& error) {
+        throw facility_error(error.what());
     }
 }
 
 } // namespace
 
 facility parseFacility(const std::string& text, const std::string& origin) {
-    return guarded(origin, [&] {
-        std::istringstream stream(text);
-        return parseValue(toml::parse<toml::discard_comments>(stream, origin), origin);
-    });
+    return parseChecked(text, origin);
 }
 
 facility readFacilityFile(const std::string& path) {
     namespace fs = std::filesystem;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw facility_error("cannot open the facility file \"" + path + "\"");
+    std::string text;
+    try {
+        text = readTextFile(path);
+    } catch (const text_file_error& error) {
+        throw facility_error(error.what());
     }
-    facility result = guarded(
-        path, [&] { return parseValue(toml::parse<toml::discard_comments>(file, path), path); });
+    facility result = parseChecked(text, path);
     const fs::path directory = fs::path(path).parent_path();
     const fs::path layouts = result.panelPath.empty() ? directory : directory / result.panelPath;
     result.panelPath = layouts.empty() ? std::string(".") : layouts.lexically_normal().string();

@@ -4,7 +4,10 @@
 // A facility is read once, from a facility file in TOML (readFacilityFile) or from text
 // (parseFacility; the built-in facility is such a text), and is not changed afterwards: the
 // routers' live crosspoints are kept by router_bank. Reading checks the whole file and throws
-// facility_error with the file, the line and what was wrong; nothing half-read is returned.
+// facility_error with the file, the line and what was wrong; nothing half-read is returned. A key
+// or table that the format below does not have is an error (every one is listed, with the
+// nearest known name), since a misspelt one would otherwise be skipped and show up later as
+// another fault. Files are refused before parsing as text_file.h and toml_reading.h say.
 //
 // File format (every table optional except where said):
 //   panel_path = "layouts"            # directory of the panels' layout files, relative to the

@@ -1,101 +1,108 @@
 #include "layout.h"
 
-#include <toml.hpp>
+#include "toml_reading.h"
 
+#include <limits>
 #include <set>
-#include <sstream>
 
 namespace {
 
-using toml_value = toml::basic_value<toml::discard_comments>;
+const std::string controlTable = "[[control]]";
 
-[[noreturn]] void fail(const std::string& message, const toml_value& where,
-                       const std::string& hint) {
-    throw layout_error(toml::format_error("[error] " + message, where, hint));
+std::string propertyText(const toml_reading& file, const toml::key& key, const toml::node& value) {
+    if (const auto text = value.value_exact<std::string>()) {
+        return *text;
+    }
+    if (const auto number = value.value_exact<std::int64_t>()) {
+        return std::to_string(*number);
+    }
+    if (const auto on = value.value_exact<bool>()) {
+        return *on ? "1" : "0";
+    }
+    file.fail(value.source(), "the property \"" + std::string(key.str()) +
+                                  "\" must be a text or a whole number, not " +
+                                  toml_reading::kindOf(value));
 }
 
-std::string propertyText(const std::string& key, const toml_value& value) {
-    if (value.is_string()) {
-        return value.as_string().str;
-    }
-    if (value.is_integer()) {
-        return std::to_string(value.as_integer());
-    }
-    if (value.is_boolean()) {
-        return value.as_boolean() ? "1" : "0";
-    }
-    fail("the property \"" + key + "\" must be a text or a whole number", value, "such as \"101\"");
-}
-
-layout_control readControl(const toml_value& entry) {
+layout_control readControl(const toml_reading& file, const toml::table& entry) {
     layout_control control;
-    control.name = toml::find<std::string>(entry, "name");
+    control.name = file.text(entry, "name", controlTable);
     if (control.name.empty()) {
-        fail("a control needs a name", entry, "name = \"Take\"");
+        file.fail(entry.source(), "a control needs a name, such as name = \"Take\"");
     }
-    const std::string kind = toml::find_or<std::string>(entry, "kind", "button");
+    const std::string kind = file.optionalText(entry, "kind", controlTable).value_or("button");
     if (kind == "list") {
         control.kind = control_kind::list;
         control.properties["index"] = "-1";
     } else if (kind != "button") {
-        fail("unknown control kind \"" + kind + "\"", toml::find(entry, "kind"),
-             "\"button\" or \"list\"");
+        file.fail(entry.get("kind")->source(),
+                  "unknown control kind \"" + kind + "\": \"button\" or \"list\"");
     }
-    control.latching = toml::find_or<bool>(entry, "latching", false);
+    control.latching = file.flag(entry, "latching", controlTable, false);
     if (control.latching) {
         control.properties["index"] = "-1";
     }
-    control.enabled = toml::find_or<bool>(entry, "enabled", true);
-    if (entry.contains("items")) {
-        const toml_value& items = toml::find(entry, "items");
+    control.enabled = file.flag(entry, "enabled", controlTable, true);
+    if (const toml::table* items = file.subtable(entry, "items", controlTable)) {
         if (control.kind != control_kind::list) {
-            fail("only a list has items", items, "kind = \"list\"");
+            file.fail(items->source(), "only a list has items: kind = \"list\"");
         }
-        control.itemsDevice = toml::find<std::string>(items, "device");
-        control.itemsDatabase = toml::find_or<std::int32_t>(items, "database", 0);
+        control.itemsDevice = file.text(*items, "device", "items");
+        control.itemsDatabase = file.optionalWhole(*items, "database", "items", 0,
+                                                   std::numeric_limits<std::int32_t>::max())
+                                    .value_or(0);
     }
-    if (entry.contains("properties")) {
-        const toml_value& properties = toml::find(entry, "properties");
-        if (!properties.is_table()) {
-            fail("\"properties\" must be a table", properties, "such as { video_id = 101 }");
-        }
-        for (const auto& [key, value] : properties.as_table()) {
-            control.properties[key] = propertyText(key, value);
+    if (const toml::table* properties = file.subtable(entry, "properties", controlTable)) {
+        for (const auto& [key, value] : *properties) {
+            control.properties[std::string(key.str())] = propertyText(file, key, value);
         }
     }
     return control;
+}
+
+// Every unknown key of the file, each with its line, before anything else is read.
+void checkKeys(toml_reading& file) {
+    file.checkKeys(file.root(), {{"title", "title"}, {"control", controlTable}}, "");
+    const toml::array* controls = file.root().get_as<toml::array>("control");
+    if (controls != nullptr && controls->is_array_of_tables()) {
+        for (const toml::node& entry : *controls) {
+            const toml::table& control = *entry.as_table();
+            file.checkKeys(control,
+                           {{"name", "name"},
+                            {"kind", "kind"},
+                            {"latching", "latching"},
+                            {"enabled", "enabled"},
+                            {"items", "items"},
+                            {"properties", "properties"}},
+                           controlTable);
+            if (const toml::table* items = control.get_as<toml::table>("items")) {
+                file.checkKeys(*items, {{"device", "device"}, {"database", "database"}}, "items");
+            }
+        }
+    }
+    file.throwProblems();
 }
 
 } // namespace
 
 layout parseLayout(const std::string& text, const std::string& origin) {
     try {
-        std::istringstream stream(text);
-        const toml_value root = toml::parse<toml::discard_comments>(stream, origin);
+        toml_reading file(text, origin);
+        checkKeys(file);
         layout result;
         result.file = origin;
-        result.title = toml::find_or<std::string>(root, "title", "");
+        result.title = file.optionalText(file.root(), "title", "").value_or("");
         std::set<std::string> names;
-        if (root.contains("control")) {
-            const toml_value& controls = toml::find(root, "control");
-            if (!controls.is_array()) {
-                fail("\"control\" must be an array of tables: write [[control]]", controls,
-                     "[[control]]");
+        for (const toml::table* entry : file.tables("control")) {
+            layout_control control = readControl(file, *entry);
+            if (!names.insert(control.name).second) {
+                file.fail(entry->source(), "the control \"" + control.name + "\" is given twice");
             }
-            for (const toml_value& entry : controls.as_array()) {
-                layout_control control = readControl(entry);
-                if (!names.insert(control.name).second) {
-                    fail("the control \"" + control.name + "\" is given twice", entry,
-                         "control names are unique");
-                }
-                result.controls.push_back(std::move(control));
-            }
+            result.controls.push_back(std::move(control));
         }
         return result;
-    } catch (const layout_error&) {
-        throw;
-    } catch (const std::exception& error) {
-        throw layout_error(origin + ": " + error.what());
+    } catch (const toml_file_error& error) {
+        throw layout_error(error.what());
     }
 }
 

@@ -75,5 +75,6 @@ struct layout {
 using shown_panels = std::map<std::string, layout>;
 
 // Parses a layout from TOML text; origin names it in messages. Throws layout_error with the line
-// and what was wrong.
+// and what was wrong; every unknown key is an error (all are listed, with the nearest known name),
+// and the text is checked before parsing as toml_reading.h says.
 layout parseLayout(const std::string& text, const std::string& origin);

@@ -51,6 +51,27 @@ struct wrong_file {
     int line;            // the line it points at (0: none)
 };
 
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i) {
+        all += text;
+    }
+    return all;
+}
+
+// key1 = 1, key2 = 1, ...: a file with count unknown keys.
+std::string unknownKeys(int count) {
+    std::string all;
+    for (int i = 1; i <= count; ++i) {
+        all += "key" + std::to_string(i) + " = 1\n";
+    }
+    return all;
+}
+
+// Nesting that once overflowed the parser's stack: values, and a key of 6,000 parts.
+const std::string deepArray = "x = " + repeated("[", 6000) + repeated("]", 6000) + "\n";
+const std::string deepKey = "a" + repeated(".a", 6000) + " = 1\n";
+
 void PrintTo(const wrong_file& value, std::ostream* out) {
     *out << value.text;
 }
@@ -66,7 +87,7 @@ TEST_P(facility_refuses, withWhatAndWhere) {
         EXPECT_THAT(error.what(), HasSubstr(wrong.message));
         EXPECT_THAT(error.what(), HasSubstr("plant.toml"));
         if (wrong.line > 0) {
-            EXPECT_THAT(error.what(), HasSubstr(" " + std::to_string(wrong.line) + " | "));
+            EXPECT_THAT(error.what(), HasSubstr("plant.toml:" + std::to_string(wrong.line) + ":"));
         }
     }
 }
@@ -85,19 +106,44 @@ INSTANTIATE_TEST_SUITE_P(
                    "router device 7 is not a [[device]]", 5},
         wrong_file{device + "[[router]]\ndevice = 20\nsources = 4\ndestinations = 8\n"
                             "crosspoints = { 9 = 1 }\n",
-                   "the key \"9\" is not a number from 1 to 8", 8},
+                   "the key \"9\" in crosspoints is not a number from 1 to 8", 8},
         wrong_file{device + "[[router]]\ndevice = 20\nsources = 4\ndestinations = 8\n"
                             "crosspoints = { 2 = 5 }\n",
                    "the source of destination 2 must be 0 to 4", 8},
         wrong_file{device + "[[database]]\ndevice = 20\nnumber = 0\nentries = { x = \"a\" }\n",
-                   "the key \"x\" is not a number", 7},
+                   "the key \"x\" in entries is not a number", 7},
         wrong_file{device + "[[database]]\ndevice = 20\nnumber = 0\nentries = { 1 = 5 }\n",
                    "entry 1 must be a text", 7},
         wrong_file{"device = 5\n", "must be an array of tables", 1},
-        wrong_file{"[[device]\n", "plant.toml", 0}));
+        wrong_file{"[[device]\n", "plant.toml:1:10: ", 0},
+        wrong_file{"panel_path = 5\n",
+                   "plant.toml:1: panel_path must be a text, not a whole number", 1},
+        wrong_file{device + "[[routers]]\ndevice = 20\n",
+                   "plant.toml:4: unknown table [[routers]]; did you mean [[router]]?", 4},
+        wrong_file{device + "[[router]]\ndevice = 20\ncrosspoint = { 1 = 1 }\n",
+                   "plant.toml:6: unknown key \"crosspoint\" in [[router]]; did you mean "
+                   "\"crosspoints\"?",
+                   6},
+        wrong_file{"[[device]]\nnumbre = 1\nlabel = \"x\"\n",
+                   "plant.toml:2: unknown key \"numbre\" in [[device]]; did you mean "
+                   "\"number\"?\nplant.toml:3: unknown key \"label\" in [[device]] "
+                   "(known here: name, number)",
+                   2},
+        wrong_file{unknownKeys(25),
+                   "plant.toml:20: unknown key \"key20\" (known here: panel_path, [[device]], "
+                   "[[router]], [[database]])\n... and 5 more errors",
+                   1},
+        wrong_file{deepArray, "plant.toml:1: nested more than 32 deep", 1},
+        wrong_file{deepKey, "plant.toml:1: nested more than 32 deep", 1},
+        wrong_file{"\n[[device]]\nname = \"\xC0\xAF\"\n", "the byte 0xC0 is not UTF-8", 3}));
 
 TEST(facility, aMissingFileIsNamed) {
-    EXPECT_THROW(readFacilityFile("/nonexistent/plant.toml"), facility_error);
+    try {
+        readFacilityFile("/nonexistent/plant.toml");
+        FAIL();
+    } catch (const facility_error& error) {
+        EXPECT_STREQ(error.what(), "/nonexistent/plant.toml: no such file");
+    }
 }
 
 TEST(layout, theBuiltInLayoutHasEveryControlTheDeskNeeds) {
@@ -132,7 +178,8 @@ TEST_P(layout_refuses, withWhatAndWhere) {
     } catch (const layout_error& error) {
         EXPECT_THAT(error.what(), HasSubstr(wrong.message));
         if (wrong.line > 0) {
-            EXPECT_THAT(error.what(), HasSubstr(" " + std::to_string(wrong.line) + " | "));
+            EXPECT_THAT(error.what(),
+                        HasSubstr("desk.zeth_ui:" + std::to_string(wrong.line) + ":"));
         }
     }
 }
@@ -146,6 +193,15 @@ INSTANTIATE_TEST_SUITE_P(
                    "only a list has items", 3},
         wrong_file{"[[control]]\nname = \"A\"\nproperties = { x = 1.5 }\n",
                    "must be a text or a whole number", 3},
-        wrong_file{"[[control]]\nname = \"\"\n", "needs a name", 1}));
+        wrong_file{"[[control]]\nname = \"\"\n", "needs a name", 1},
+        wrong_file{"[[control]]\nname = \"A\"\nlatchng = true\n",
+                   "unknown key \"latchng\" in [[control]]; did you mean \"latching\"?", 3},
+        wrong_file{
+            "[[control]]\nname = \"A\"\nkind = \"list\"\nitems = { device = \"D\", db = 0 }\n",
+            "unknown key \"db\" in items", 4},
+        wrong_file{"[[control]]\nname = \"A\"\nenabled = \"yes\"\n",
+                   "enabled in [[control]] must be true or false, not a text", 3},
+        wrong_file{"[[control]]\nname = 5\n", "name in [[control]] must be a text", 2},
+        wrong_file{deepArray, "nested more than 32 deep", 1}));
 
 } // namespace
