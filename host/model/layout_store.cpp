@@ -1,7 +1,6 @@
 #include "layout_store.h"
 
-#include <fstream>
-#include <sstream>
+#include "text_file.h"
 
 void layout_store::addBuiltin(const std::string& file, std::string text) {
     builtins[file] = std::move(text);
@@ -19,14 +18,12 @@ layout_store::loaded layout_store::load(const std::string& path) const {
         }
         text = found->second;
     } else {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) {
-            result.problem = "cannot open \"" + path + "\"";
+        try {
+            text = readTextFile(path);
+        } catch (const text_file_error& error) {
+            result.problem = error.what();
             return result;
         }
-        std::ostringstream content;
-        content << file.rdbuf();
-        text = content.str();
     }
     try {
         result.shown = parseLayout(text, path);

@@ -3,7 +3,9 @@
 // A panel names its layout as its panel path, "/", and a file name. Paths that begin with
 // "<built-in>/" name the layouts compiled into zeth-host (the built-in facility hands its panels
 // the panel path "<built-in>"); every other path is a file on disk. Reading fails with a reason,
-// never an exception: the host then answers "PS" with null.
+// never an exception: the host then answers "PS" with null. The reason starts with the file (and
+// the line, where there is one) and says what is wrong: no such file, a directory, not a regular
+// file, too large, not UTF-8, broken TOML, an unknown key (text_file.h, layout.h).
 #pragma once
 
 #include "layout.h"

@@ -45,7 +45,7 @@ TEST_F(command_interpreter_test, showPanelLoadsTheLayoutOrAnswersNull) {
 
     const command_result missing = run("PS '2' '/nonexistent/R7_DESK.zeth_ui'");
     EXPECT_EQ(missing.reply, std::nullopt);
-    EXPECT_THAT(missing.effect, HasSubstr("cannot open"));
+    EXPECT_THAT(missing.effect, HasSubstr("/nonexistent/R7_DESK.zeth_ui: no such file"));
     EXPECT_EQ(run("PS '2' '<built-in>/other.zeth_ui'").reply, std::nullopt);
     EXPECT_EQ(panels.count("2"), 0u);
 }

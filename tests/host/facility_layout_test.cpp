@@ -3,11 +3,14 @@
 #include "builtin_files.h"
 #include "facility.h"
 #include "layout.h"
+#include "layout_store.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
 
 using ::testing::HasSubstr;
 
@@ -203,5 +206,40 @@ INSTANTIATE_TEST_SUITE_P(
                    "enabled in [[control]] must be true or false, not a text", 3},
         wrong_file{"[[control]]\nname = 5\n", "name in [[control]] must be a text", 2},
         wrong_file{deepArray, "nested more than 32 deep", 1}));
+
+// Each layout file that cannot be shown, with its reason. The files are made at run time.
+class layout_store_refuses : public ::testing::TestWithParam<std::pair<std::string, std::string>> {
+protected:
+    static void SetUpTestSuite() {
+        namespace fs = std::filesystem;
+        fs::create_directories(folder + "/directory.zeth_ui");
+        std::ofstream(folder + "/broken.zeth_ui") << "[[control]]\nname = \"A\"\nkind = \n";
+        std::ofstream(folder + "/unknown.zeth_ui") << "titel = \"A\"\n";
+        std::ofstream(folder + "/large.zeth_ui");
+        fs::resize_file(folder + "/large.zeth_ui", 17u * 1024u * 1024u); // sparse: nothing written
+        ::mkfifo((folder + "/fifo.zeth_ui").c_str(), 0600);
+    }
+    static inline const std::string folder = ::testing::TempDir() + "layout_store_refuses";
+};
+
+TEST_P(layout_store_refuses, namingTheFileAndWhy) {
+    const auto& [file, reason] = GetParam();
+    const std::string path = file[0] == '/' ? file : folder + "/" + file;
+    const layout_store::loaded loaded = layout_store{}.load(path);
+    EXPECT_EQ(loaded.shown, std::nullopt);
+    EXPECT_EQ(loaded.problem, path + reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    wrongFiles, layout_store_refuses,
+    ::testing::Values(
+        std::pair{"missing.zeth_ui", ": no such file"},
+        std::pair{"directory.zeth_ui", ": a directory, not a file"},
+        std::pair{"fifo.zeth_ui", ": a FIFO, not a regular file"},
+        std::pair{"/dev/zero", ": a device, not a regular file"},
+        std::pair{"large.zeth_ui", ": too large: 17825792 bytes, at most 16 MiB"},
+        std::pair{"broken.zeth_ui",
+                  ":3:8: error while parsing key-value pair: expected value, saw '\\n'"},
+        std::pair{"unknown.zeth_ui", ":1: unknown key \"titel\"; did you mean \"title\"?"}));
 
 } // namespace
