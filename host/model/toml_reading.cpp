@@ -149,7 +149,9 @@ void toml_reading::fail(const toml::source_region& where, const std::string& mes
 
 void toml_reading::checkKeys(const toml::table& table, const std::vector<toml_key>& known,
                              const std::string& inside) {
-    for (const auto& [key, value] : table) {
+    for (const auto& entry : table) {
+        const toml::key& key = entry.first;
+        const toml::node& value = entry.second;
         const auto matches = [&](const toml_key& each) { return each.name == key.str(); };
         if (std::any_of(known.begin(), known.end(), matches)) {
             continue;
