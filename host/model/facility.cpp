@@ -20,7 +20,7 @@ const std::string databaseTable = "[[database]]";
 // [[router]] or crosspoints would otherwise be skipped and show up later as another fault.
 void checkKeys(toml_reading& file) {
     file.checkKeys(file.root(),
-                   {{"panel_path", "panel_path"},
+                   {{"panel_path"},
                     {"device", deviceTable},
                     {"router", routerTable},
                     {"database", databaseTable}},
@@ -35,15 +35,9 @@ void checkKeys(toml_reading& file) {
             file.checkKeys(*entry.as_table(), known, inside);
         }
     };
-    each("device", {{"name", "name"}, {"number", "number"}}, deviceTable);
-    each("router",
-         {{"device", "device"},
-          {"sources", "sources"},
-          {"destinations", "destinations"},
-          {"crosspoints", "crosspoints"}},
-         routerTable);
-    each("database", {{"device", "device"}, {"number", "number"}, {"entries", "entries"}},
-         databaseTable);
+    each("device", {{"name"}, {"number"}}, deviceTable);
+    each("router", {{"device"}, {"sources"}, {"destinations"}, {"crosspoints"}}, routerTable);
+    each("database", {{"device"}, {"number"}, {"entries"}}, databaseTable);
     file.throwProblems();
 }
 

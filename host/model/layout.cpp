@@ -62,21 +62,16 @@ layout_control readControl(const toml_reading& file, const toml::table& entry) {
 
 // Every unknown key of the file, each with its line, before anything else is read.
 void checkKeys(toml_reading& file) {
-    file.checkKeys(file.root(), {{"title", "title"}, {"control", controlTable}}, "");
+    file.checkKeys(file.root(), {{"title"}, {"control", controlTable}}, "");
     const toml::array* controls = file.root().get_as<toml::array>("control");
     if (controls != nullptr && controls->is_array_of_tables()) {
         for (const toml::node& entry : *controls) {
             const toml::table& control = *entry.as_table();
-            file.checkKeys(control,
-                           {{"name", "name"},
-                            {"kind", "kind"},
-                            {"latching", "latching"},
-                            {"enabled", "enabled"},
-                            {"items", "items"},
-                            {"properties", "properties"}},
-                           controlTable);
+            file.checkKeys(
+                control, {{"name"}, {"kind"}, {"latching"}, {"enabled"}, {"items"}, {"properties"}},
+                controlTable);
             if (const toml::table* items = control.get_as<toml::table>("items")) {
-                file.checkKeys(*items, {{"device", "device"}, {"database", "database"}}, "items");
+                file.checkKeys(*items, {{"device"}, {"database"}}, "items");
             }
         }
     }

@@ -169,12 +169,12 @@ void toml_reading::checkKeys(const toml::table& table, const std::vector<toml_ke
             }
         }
         if (nearest != nullptr && distance <= std::max<std::size_t>(1, nearest->name.size() / 3)) {
-            const std::string name(nearest->written);
+            const std::string name(nearest->shown());
             message += "; did you mean " + (name[0] == '[' ? name : "\"" + name + "\"") + "?";
         } else {
             std::string names;
             for (const toml_key& each : known) {
-                names += (names.empty() ? "" : ", ") + std::string(each.written);
+                names += (names.empty() ? "" : ", ") + std::string(each.shown());
             }
             message += " (known here: " + names + ")";
         }

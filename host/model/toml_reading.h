@@ -30,11 +30,13 @@ public:
 // Tables, arrays and dotted keys within one another; a facility file needs three.
 constexpr int maxTomlNesting = 32;
 
-// A key that a table may hold, and how the file writes it: "name", or "[[router]]" for an array
-// of tables.
+// A key that a table may hold, and how messages write it when that is not its name: "[[router]]"
+// for an array of tables.
 struct toml_key {
     std::string_view name;
-    std::string_view written;
+    std::string_view written = {};
+
+    std::string_view shown() const { return written.empty() ? name : written; }
 };
 
 class toml_reading {
