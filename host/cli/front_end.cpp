@@ -4,6 +4,7 @@
 #include "json_transcript.h"
 #include "scenario_runner.h"
 #include "shell.h"
+#include "supervisor.h"
 #include "text_transcript.h"
 
 #include <CLI/CLI.hpp>
@@ -21,6 +22,10 @@ struct command_line {
     int panels = 1;
     bool realtime = false;
     bool json = false;
+    bool inProcess = false;
+    double callTimeout = 10.0;
+    std::int64_t messageLimit = 100000;
+    int timerLimit = 100;
     std::vector<std::string> scenarios;
 };
 
@@ -37,6 +42,18 @@ void addOptions(CLI::App& app, command_line& options) {
         ->check(CLI::Range(1, 16));
     app.add_flag("--realtime", options.realtime, "Run the clock against the wall clock");
     app.add_flag("--json", options.json, "Write the transcript as JSON lines");
+    app.add_option("--call-timeout", options.callTimeout,
+                   "Seconds a call into the plug-in may take before it counts as hung")
+        ->check(CLI::Range(0.01, 86400.0));
+    app.add_option("--message-limit", options.messageLimit,
+                   "Messages that may fall due at one instant before the panel counts as runaway")
+        ->check(CLI::Range(std::int64_t{1}, std::int64_t{1} << 40));
+    app.add_option("--timer-limit", options.timerLimit,
+                   "Timers one desk may run before the panel counts as runaway")
+        ->check(CLI::Range(1, 1000000));
+    app.add_flag("--in-process", options.inProcess,
+                 "Run the plug-in in zeth-host's own process (for a debugger): a crash or hang "
+                 "then ends zeth-host without a report");
 }
 
 std::string fileName(const std::string& path) {
@@ -47,7 +64,8 @@ scenario_setup makeSetup(const command_line& options) {
     scenario_setup setup{options.facilityFile.empty() ? builtinFacility()
                                                       : readFacilityFile(options.facilityFile),
                          builtinLayouts(),
-                         {options.pluginFile, options.panelPath, options.realtime},
+                         {options.pluginFile, options.panelPath, options.realtime, nullptr,
+                          options.messageLimit, options.timerLimit},
                          options.panels,
                          {}};
     setup.description = "plug-in " +
@@ -59,14 +77,20 @@ scenario_setup makeSetup(const command_line& options) {
     return setup;
 }
 
-int runScenarios(const command_line& options, const scenario_setup& setup, transcript& record) {
-    std::vector<std::pair<std::string, scenario>> plays;
+using scenario_list = std::vector<std::pair<std::string, scenario>>;
+
+scenario_list readScenarios(const command_line& options) {
+    scenario_list plays;
     if (options.scenarios.empty()) {
         plays.emplace_back("the demo", parseScenario(builtinDemoText(), "demo.zeth"));
     }
     for (const std::string& path : options.scenarios) {
         plays.emplace_back(fileName(path), readScenarioFile(path));
     }
+    return plays;
+}
+
+int runScenarios(const scenario_list& plays, const scenario_setup& setup, transcript& record) {
     bool allPassed = true;
     for (const auto& [name, play] : plays) {
         allPassed = runScenario(play, name, setup, record).passed() && allPassed;
@@ -103,15 +127,32 @@ int runFrontEnd(int argc, char** argv) {
     }
     transcript record;
     record.attach(*writer);
+    int status = 2;
     try {
+        // Files are read here, before the plug-in's process starts: a bad one stops the run
+        // with status 2 before anything is loaded.
         const scenario_setup setup = makeSetup(options);
-        if (shell->parsed()) {
-            return runShell(setup, options.panels, record, std::cerr);
-        }
-        return runScenarios(options, setup, record);
+        const scenario_list plays = shell->parsed() ? scenario_list{} : readScenarios(options);
+        const supervised_body body = [&](supervised_run& child) {
+            scenario_setup watched = setup;
+            watched.options.calls = &child.calls;
+            return shell->parsed() ? runShell(watched, options.panels, child.record, child.messages)
+                                   : runScenarios(plays, watched, child.record);
+        };
+        const std::string pluginFile =
+            options.pluginFile.empty() ? defaultPluginPath() : options.pluginFile;
+        status = options.inProcess ? runInProcess(body, record, std::cerr)
+                                   : runSupervised({pluginFile, options.callTimeout, &std::cout},
+                                                   body, record, std::cerr);
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << "zeth-host: " << error.what() << '\n';
         return 2;
     }
+    if (!std::cout.flush() && status != 2) {
+        std::cerr << "zeth-host: cannot write the transcript to standard output: the run's "
+                     "record is lost; free space or choose another output\n";
+        return 2;
+    }
+    return status;
 }

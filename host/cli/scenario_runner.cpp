@@ -200,11 +200,18 @@ scenario_outcome runScenario(const scenario& play, const std::string& name,
         record.add(std::move(entry));
     }
     emulator host(setup.plant, setup.layouts, setup.options, record);
-    host.start(desks);
-    host.showViews();
     scenario_runner runner(host, record);
-    for (std::size_t next = first; next < play.steps.size(); ++next) {
-        runner.run(play.steps[next]);
+    try {
+        host.start(desks);
+        host.showViews();
+        for (std::size_t next = first; next < play.steps.size(); ++next) {
+            runner.run(play.steps[next]);
+        }
+    } catch (const run_halted& halted) {
+        // A runaway panel ends the scenario here, reported; anything else is the set-up's.
+        if (halted.reason().why != run_halt::cause::runaway) {
+            throw;
+        }
     }
     host.finish();
 

@@ -61,7 +61,8 @@ struct scenario_outcome {
     bool passed() const { return failed == 0 && notCarriedOut == 0 && violations == 0; }
 };
 
-// Plays the scenario; name is how the banner and the summary call it. Throws plugin_error when
-// the plug-in cannot be loaded or gives no panel.
+// Plays the scenario; name is how the banner and the summary call it. A runaway panel ends it
+// early, failed. Throws plugin_error when the plug-in cannot be loaded or gives no panel, and
+// run_halted when a layout the panel shows cannot be read.
 scenario_outcome runScenario(const scenario& play, const std::string& name,
                              const scenario_setup& setup, transcript& record);

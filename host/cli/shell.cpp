@@ -82,19 +82,15 @@ bool interactive() {
 #endif
 }
 
-} // namespace
-
-int runShell(const scenario_setup& setup, int desks, transcript& record, std::ostream& prompts) {
-    emulator host(setup.plant, setup.layouts, setup.options, record);
-    host.start(desks);
-    host.showViews();
-    scenario_runner runner(host, record);
+// Carries out typed lines until the input ends or says quit; returns how many lines it rejected.
+int readLines(emulator& host, scenario_runner& runner, bool realtime, std::ostream& prompts) {
     line_reader input;
     const bool prompting = interactive();
     int number = 0;
+    int rejected = 0;
     bool prompted = false;
     while (true) {
-        if (setup.options.realtime) {
+        if (realtime) {
             // Deliver what fell due while waiting; the prompt then goes after it again.
             const auto due = host.nextDue();
             const std::int64_t wall = host.clock().wallTime();
@@ -106,7 +102,7 @@ int runShell(const scenario_setup& setup, int desks, transcript& record, std::os
             prompted = true;
         }
         int timeout = -1;
-        if (setup.options.realtime) {
+        if (realtime) {
             if (const auto due = host.nextDue()) {
                 timeout = static_cast<int>(
                     std::clamp<std::int64_t>(*due - host.clock().wallTime(), 0, 60000));
@@ -122,7 +118,7 @@ int runShell(const scenario_setup& setup, int desks, transcript& record, std::os
         }
         prompted = false;
         ++number;
-        if (setup.options.realtime) {
+        if (realtime) {
             host.runUntil(host.clock().wallTime()); // the line happens now, not when we waited
         }
         const std::string word = line.substr(0, line.find_first_of(" \t\r"));
@@ -138,11 +134,33 @@ int runShell(const scenario_setup& setup, int desks, transcript& record, std::os
                 runner.run(*step);
             }
         } catch (const scenario_error& error) {
-            prompts << error.what() << '\n';
+            ++rejected;
+            prompts << error.what() << '\n' << std::flush;
+        }
+    }
+    return rejected;
+}
+
+} // namespace
+
+int runShell(const scenario_setup& setup, int desks, transcript& record, std::ostream& prompts) {
+    emulator host(setup.plant, setup.layouts, setup.options, record);
+    scenario_runner runner(host, record);
+    int rejected = 0;
+    try {
+        host.start(desks);
+        host.showViews();
+        rejected = readLines(host, runner, setup.options.realtime, prompts);
+    } catch (const run_halted& halted) {
+        if (halted.reason().why != run_halt::cause::runaway) {
+            throw;
         }
     }
     host.finish();
+    // A typist sees a rejected line and types it again; from a pipe or a file it is a fault of
+    // the input, which must fail the run.
+    const bool inputHeld = rejected == 0 || interactive();
     const bool passed = runner.failed() == 0 && runner.notCarriedOut() == 0 &&
-                        host.log().unexpectedViolations() == 0;
+                        host.log().unexpectedViolations() == 0 && inputHeld;
     return passed ? 0 : 1;
 }

@@ -12,5 +12,6 @@
 #include <istream>
 #include <ostream>
 
-// Returns the process exit status: 0 when every expectation was met and no contract was broken.
+// Returns the process exit status: 0 when every expectation was met and no contract was broken,
+// and, when the input is not a terminal, no line was rejected. Throws as runScenario does.
 int runShell(const scenario_setup& setup, int desks, transcript& record, std::ostream& prompts);

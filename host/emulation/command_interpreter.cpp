@@ -120,6 +120,10 @@ command_result command_interpreter::showPanel(shown_panels& panels, const host_c
     layout_store::loaded loaded = layouts.load(path);
     if (!loaded.shown) {
         result.effect = "cannot show it: " + oneLine(loaded.problem);
+        if (!halt) {
+            halt = run_halt{run_halt::cause::unusableLayout, 0,
+                            "cannot show the layout \"" + path + "\": " + loaded.problem};
+        }
         return result;
     }
     const std::size_t count = loaded.shown->controls.size();
@@ -231,6 +235,17 @@ command_result command_interpreter::timer(int deskNumber, const host_command& co
     }
     const std::int32_t interval = command.numbers[1];
     const bool wasRunning = timers.running(deskNumber, id);
+    if (!wasRunning && timers.runningFor(deskNumber) >= timerLimit) {
+        result.effect = "refused: desk " + std::to_string(deskNumber) + " already runs " +
+                        std::to_string(timerLimit) + " timers, the most a desk may run";
+        if (!halt) {
+            halt = run_halt{run_halt::cause::runaway, deskNumber,
+                            "desk " + std::to_string(deskNumber) + " started timer " +
+                                std::to_string(id) + " while " + std::to_string(timerLimit) +
+                                " of its timers were running (--timer-limit)"};
+        }
+        return result;
+    }
     pending_delivery tick;
     tick.what = pending_delivery::kind::tick;
     tick.due = clock.now() + interval;

@@ -36,6 +36,18 @@
 #include <optional>
 #include <string>
 
+// Why the run cannot go on once the panel's current call has returned. A command cannot stop the
+// run itself (it is answered inside the panel's call); the emulator acts on this afterwards.
+struct run_halt {
+    enum class cause {
+        unusableLayout, // a layout file the panel showed cannot be read: the set-up is wrong
+        runaway,        // the panel started more timers than a desk may run
+    };
+    cause why = cause::unusableLayout;
+    int deskNumber = 0; // the desk whose command or delivery it was
+    std::string problem;
+};
+
 struct command_result {
     std::optional<std::string> reply;
     std::string effect;
@@ -48,6 +60,11 @@ public:
                         const virtual_clock& runClock, const layout_store& layoutStore);
 
     command_result execute(int deskNumber, shown_panels& panels, const host_command& command);
+
+    // At most perDesk timers run for one desk; a start beyond that is refused and halts the run.
+    void limitTimers(int perDesk) { timerLimit = perDesk; }
+    // Set by the first command that makes the run unable to go on.
+    const std::optional<run_halt>& halted() const { return halt; }
 
 private:
     command_result controlCommand(shown_panels& panels, const host_command& command);
@@ -69,4 +86,6 @@ private:
     timer_table& timers;
     const virtual_clock& clock;
     const layout_store& layouts;
+    int timerLimit = 100;
+    std::optional<run_halt> halt;
 };

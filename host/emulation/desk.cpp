@@ -14,8 +14,11 @@ desk::~desk() {
     destroy();
 }
 
-template <typename Call> void desk::callPanel(Call&& call) {
+template <typename Name, typename Call> void desk::callPanel(Name&& name, Call&& call) {
     record.hold();
+    if (monitor != nullptr) {
+        monitor->callBegins(id, name());
+    }
     ++depth;
     try {
         call();
@@ -27,6 +30,9 @@ template <typename Call> void desk::callPanel(Call&& call) {
                         "the host's call"});
     }
     --depth;
+    if (monitor != nullptr) {
+        monitor->callReturned();
+    }
     for (const violation& owed : checker.callReturned()) {
         log.report(id, owed);
     }
@@ -34,7 +40,8 @@ template <typename Call> void desk::callPanel(Call&& call) {
 }
 
 bool desk::create(zeth_factory factory, const std::string& panelPath) {
-    callPanel([&] { panel = factory(this, panelPath.c_str()); });
+    callPanel([] { return std::string("the factory load_zeth_client_script"); },
+              [&] { panel = factory(this, panelPath.c_str()); });
     return panel != nullptr;
 }
 
@@ -46,7 +53,8 @@ void desk::deliverControlEvent(const std::string& panelId, const std::string& co
     const event_parameter parameter(message);
     zeth_event_record event{nullptr, nullptr, panelId.c_str(), control.c_str(),
                             parameter.asPanelRecord()};
-    callPanel([&] { panel->notify(&event, 2); });
+    callPanel([&] { return "notify code 2 (control event " + control + " \"" + message + "\")"; },
+              [&] { panel->notify(&event, 2); });
 }
 
 void desk::deliverRevertive(std::int32_t device, std::int32_t destination, std::int32_t source) {
@@ -54,7 +62,12 @@ void desk::deliverRevertive(std::int32_t device, std::int32_t destination, std::
         return;
     }
     zeth_revertive_record revertive{device, 0, destination, source};
-    callPanel([&] { panel->notify(&revertive, 1); });
+    callPanel(
+        [&] {
+            return "notify code 1 (revertive " + std::to_string(device) + " " +
+                   std::to_string(destination) + " <- " + std::to_string(source) + ")";
+        },
+        [&] { panel->notify(&revertive, 1); });
 }
 
 void desk::deliverTick(int timer) {
@@ -63,7 +76,8 @@ void desk::deliverTick(int timer) {
     }
     // The timer id travels as the datum's own value.
     void* datum = reinterpret_cast<void*>(static_cast<std::intptr_t>(timer));
-    callPanel([&] { panel->notify(datum, 4); });
+    callPanel([&] { return "notify code 4 (tick of timer " + std::to_string(timer) + ")"; },
+              [&] { panel->notify(datum, 4); });
 }
 
 std::optional<std::string> desk::deliverQuery(const std::string& text) {
@@ -73,13 +87,14 @@ std::optional<std::string> desk::deliverQuery(const std::string& text) {
     std::vector<char> property(text.begin(), text.end());
     property.push_back('\0');
     std::optional<std::string> answer;
-    callPanel([&] {
-        void* given = panel->notify(property.data(), 3);
-        if (given != nullptr) {
-            answer = static_cast<const char*>(given);
-            panel->notify(given, 5); // the answer was the host's until now: hand it back
-        }
-    });
+    callPanel([&] { return "notify code 3 (query \"" + text + "\")"; },
+              [&] {
+                  void* given = panel->notify(property.data(), 3);
+                  if (given != nullptr) {
+                      answer = static_cast<const char*>(given);
+                      panel->notify(given, 5); // the answer was the host's until now: hand it back
+                  }
+              });
     return answer;
 }
 
@@ -88,7 +103,7 @@ void desk::destroy() {
         return;
     }
     zeth_client_callback* leaving = panel;
-    callPanel([&] { delete leaving; });
+    callPanel([] { return std::string("the destructor"); }, [&] { delete leaving; });
     panel = nullptr;
     if (const auto missing = checker.panelDeleted()) {
         log.report(id, *missing);

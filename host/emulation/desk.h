@@ -13,6 +13,7 @@
 // into its panel: notify answers null whatever happens.
 #pragma once
 
+#include "call_monitor.h"
 #include "command_interpreter.h"
 #include "contract_checker.h"
 #include "plugin_loader.h"
@@ -49,11 +50,16 @@ public:
     shown_panels& panels() { return shown; }
     const shown_panels& panels() const { return shown; }
 
+    // From now on every call into the panel is announced to watcher (null: to nobody), which
+    // must outlive the desk.
+    void watchCalls(call_monitor* watcher) { monitor = watcher; }
+
     // The host's entry point for the panel: code 0 a command, code 5 a hand-back.
     void* notify(void* data, int code) override;
 
 private:
-    template <typename Call> void callPanel(Call&& call);
+    // One whole call into the panel; name() names it for the call monitor, only when one listens.
+    template <typename Name, typename Call> void callPanel(Name&& name, Call&& call);
     void* command(const void* data);
     void handBack(const void* data);
 
@@ -63,6 +69,7 @@ private:
     transcript& record;
     const virtual_clock& clock;
     zeth_client_callback* panel = nullptr;
+    call_monitor* monitor = nullptr;
     contract_checker checker;
     shown_panels shown;
     int depth = 0;

@@ -22,7 +22,9 @@ emulator::emulator(facility plant, layout_store layoutFiles, emulator_options se
                    transcript& output)
     : facilityModel(std::move(plant)), layouts(std::move(layoutFiles)),
       options(std::move(settings)), record(output), time(options.realtime), bank(facilityModel),
-      happened(record, time), interpreter(facilityModel, bank, queue, timers, time, layouts) {}
+      happened(record, time), interpreter(facilityModel, bank, queue, timers, time, layouts) {
+    interpreter.limitTimers(options.timerLimit);
+}
 
 emulator::~emulator() {
     finish();
@@ -36,12 +38,14 @@ void emulator::start(int count) {
         options.panelPath.empty() ? facilityModel.panelPath : options.panelPath;
     for (int number = 1; number <= count; ++number) {
         all.push_back(std::make_unique<desk>(number, interpreter, happened, record, time));
+        all.back()->watchCalls(options.calls);
         beginAction(number, "the host creates the panel: load_zeth_client_script(host, \"" +
                                 panelPath + "\")");
         if (!all.back()->create(library->factory(), panelPath)) {
             throw plugin_error("the factory of \"" + pluginPath +
                                "\" gave no panel object for desk " + std::to_string(number));
         }
+        afterCall();
         runUntil(time.now());
     }
 }
@@ -138,6 +142,7 @@ action_result emulator::select(int deskNumber, const std::string& list, std::int
     }
     control->properties["index"] = std::to_string(index);
     target->deliverControlEvent(panelId, listName, "index=" + std::to_string(index));
+    afterCall();
     runUntil(time.now());
     return result;
 }
@@ -197,6 +202,7 @@ action_result emulator::click(int deskNumber, const std::string& controlName) {
         control.properties["index"] = "1";
     }
     target->deliverControlEvent(panelId, controlName, "click");
+    afterCall();
     runUntil(time.now());
     return result;
 }
@@ -216,6 +222,7 @@ action_result emulator::query(int deskNumber, const std::string& property) {
     entry.text = "the panel answers " + text_transcript::replyText(answer) +
                  (answer ? ", handed back to it" : "");
     record.add(std::move(entry));
+    afterCall();
     runUntil(time.now());
     return result;
 }
@@ -280,9 +287,34 @@ void emulator::fanOutRevertive(std::int32_t device, std::int32_t destination, st
 void emulator::runUntil(std::int64_t until) {
     while (const auto next = queue.popDueBy(until)) {
         time.advanceTo(next->due);
+        if (next->due != instant) {
+            instant = next->due;
+            deliveredAtInstant = 0;
+        }
+        if (++deliveredAtInstant > options.messageLimit) {
+            halt({run_halt::cause::runaway, next->deskNumber,
+                  "more than " + std::to_string(options.messageLimit) + " messages fell due at " +
+                      seconds(instant) +
+                      ": the panels keep the host busy without end (--message-limit)"});
+        }
         deliver(*next);
+        afterCall();
     }
     time.advanceTo(until);
+}
+
+void emulator::afterCall() {
+    if (const std::optional<run_halt>& why = interpreter.halted()) {
+        halt(*why);
+    }
+}
+
+void emulator::halt(const run_halt& why) {
+    if (why.why == run_halt::cause::runaway) {
+        happened.report(why.deskNumber, {violation_kind::runawayPanel,
+                                         why.problem + "; the host stopped the run", ""});
+    }
+    throw run_halted(why);
 }
 
 void emulator::deliver(const pending_delivery& next) {

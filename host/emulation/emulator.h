@@ -25,6 +25,7 @@
 #include "virtual_clock.h"
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,24 @@ struct emulator_options {
     std::string pluginPath; // empty: the R7_DESK plug-in beside the program
     std::string panelPath;  // empty: the facility's panel path
     bool realtime = false;
+    // Hears of every call into a panel (not owned; outlives the emulator). Null: nobody.
+    call_monitor* calls = nullptr;
+    // A run whose panels keep the host busy without end is stopped as runaway: more deliveries
+    // than this fall due at one instant of the clock, or one desk runs more timers than this.
+    std::int64_t messageLimit = 100000;
+    int timerLimit = 100;
+};
+
+// The run cannot go on; thrown between calls into the panels, never inside one. A runaway panel
+// has been reported as a violation first; an unusable layout is a set-up problem, as a bad
+// facility file is.
+class run_halted : public std::runtime_error {
+public:
+    explicit run_halted(run_halt why) : std::runtime_error(why.problem), cause(std::move(why)) {}
+    const run_halt& reason() const { return cause; }
+
+private:
+    run_halt cause;
 };
 
 // An action the operator could not take (no such desk or control, no panel shown): the problem
@@ -51,6 +70,7 @@ public:
 
     // Loads the plug-in and creates count desks, each settled before the next is created.
     // Throws plugin_error when the plug-in cannot be loaded or a factory gives no object.
+    // This and every action below throw run_halted when the run cannot go on.
     void start(int count);
     // Deletes every panel (each should send "AS"), then unloads the plug-in.
     void finish();
@@ -91,6 +111,9 @@ private:
     layout* panelLayout(desk& target, const std::string& control, std::string& panelId);
     void beginAction(int deskNumber, const std::string& text);
     void deliver(const pending_delivery& next);
+    // After each call into a panel: stops the run when a command made it unable to go on.
+    void afterCall();
+    [[noreturn]] void halt(const run_halt& why);
     void fanOutRevertive(std::int32_t device, std::int32_t destination, std::int32_t source);
 
     facility facilityModel;
@@ -105,4 +128,6 @@ private:
     command_interpreter interpreter;
     std::unique_ptr<plugin_library> library;
     std::vector<std::unique_ptr<desk>> all;
+    std::int64_t instant = -1;           // the clock time of the latest delivery
+    std::int64_t deliveredAtInstant = 0; // deliveries at that time so far
 };

@@ -22,6 +22,8 @@ public:
     bool current(int deskNumber, int id, std::uint64_t generation) const;
     bool running(int deskNumber, int id) const;
     std::int32_t interval(int deskNumber, int id) const;
+    // How many timers of desk are running.
+    int runningFor(int deskNumber) const;
     // Stops every timer of desk (the desk closed).
     void stopAll(int deskNumber);
 

@@ -6,6 +6,9 @@ void transcript::attach(transcript_writer& writer) {
 
 std::uint64_t transcript::add(transcript_entry entry) {
     const std::uint64_t serial = nextSerial++;
+    if (relayed != nullptr) {
+        relayed->added(entry);
+    }
     if (holds > 0) {
         held.emplace_back(serial, std::move(entry));
     } else {
@@ -14,7 +17,17 @@ std::uint64_t transcript::add(transcript_entry entry) {
     return serial;
 }
 
+void transcript::hold() {
+    ++holds;
+    if (relayed != nullptr) {
+        relayed->held();
+    }
+}
+
 void transcript::release() {
+    if (relayed != nullptr) {
+        relayed->released();
+    }
     if (holds > 0 && --holds == 0) {
         std::vector<std::pair<std::uint64_t, transcript_entry>> out;
         out.swap(held);
@@ -24,7 +37,17 @@ void transcript::release() {
     }
 }
 
+void transcript::releaseAll() {
+    if (holds > 0) {
+        holds = 1;
+        release();
+    }
+}
+
 bool transcript::markHandedBack(std::uint64_t serial) {
+    if (relayed != nullptr) {
+        relayed->handedBack(serial);
+    }
     for (auto& [heldSerial, entry] : held) {
         if (heldSerial == serial) {
             entry.handedBack = true;

@@ -51,15 +51,34 @@ public:
     virtual void write(const transcript_entry& entry) = 0;
 };
 
+// Sees every operation on a transcript as it happens, held entries included, so that another
+// process can replay the same transcript and keep it when this one dies mid-call.
+class transcript_relay {
+public:
+    transcript_relay() = default;
+    transcript_relay(const transcript_relay&) = delete;
+    transcript_relay& operator=(const transcript_relay&) = delete;
+    virtual ~transcript_relay() = default;
+    virtual void added(const transcript_entry& entry) = 0;
+    virtual void held() = 0;
+    virtual void released() = 0;
+    virtual void handedBack(std::uint64_t serial) = 0;
+};
+
 class transcript {
 public:
     // The writer must outlive the transcript (or its last entry).
     void attach(transcript_writer& writer);
+    // Every operation from now on also goes to relay, which must outlive the transcript.
+    void relayTo(transcript_relay& relay) { relayed = &relay; }
     // Adds an entry; returns its serial number (never 0).
     std::uint64_t add(transcript_entry entry);
     // Entries added from now on wait until the matching release().
-    void hold() { ++holds; }
+    void hold();
     void release();
+    // Writes every held entry now, whatever holds are open: the call that held them will never
+    // return (its process died).
+    void releaseAll();
     // Marks the held command entry with this serial as handed back; false when it was written.
     bool markHandedBack(std::uint64_t serial);
 
@@ -67,6 +86,7 @@ private:
     void write(const transcript_entry& entry);
 
     std::vector<transcript_writer*> writers;
+    transcript_relay* relayed = nullptr;
     std::vector<std::pair<std::uint64_t, transcript_entry>> held;
     int holds = 0;
     std::uint64_t nextSerial = 1;

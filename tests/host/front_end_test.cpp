@@ -1,6 +1,7 @@
 // The command line: exit statuses (0 all held, 1 an expectation or the contract failed, 2 the
 // run could not start) and the messages for what stopped a run.
 #include "front_end.h"
+#include "scripted_host.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -43,14 +44,28 @@ std::string scenarioFile(const std::string& name, const std::string& text) {
 
 const std::string scripted = ZETH_SCRIPTED_PLUGIN;
 
+// The scripted plug-in's panel path: a folder holding its layout, and the plug-in's mode.
+std::string scriptedPanel(const std::string& mode = "") {
+    static const std::filesystem::path folder = [] {
+        const std::filesystem::path made =
+            std::filesystem::temp_directory_path() / "zeth_front_end_layouts";
+        std::filesystem::create_directories(made);
+        std::ofstream(made / "test.zeth_ui") << scriptedLayout({});
+        return made;
+    }();
+    return folder.string() + "#" + mode;
+}
+
 TEST(front_end, exitsZeroWhenEveryExpectationHoldsAndOneWhenNot) {
     const std::string holds =
         scenarioFile("zeth_holds.zeth", "expect crosspoint \"R7 SDI Router\" 101 = 1\n");
     const std::string fails = scenarioFile("zeth_fails.zeth", "expect crosspoint 20 101 = 2\n");
-    const finished good = run({"run", "--plugin", scripted, holds});
+    const finished good =
+        run({"run", "--plugin", scripted, "--panel-path", scriptedPanel(), holds});
     EXPECT_EQ(good.status, 0) << good.err;
     EXPECT_THAT(good.out, HasSubstr("zeth_holds.zeth: passed, 1 expectations met"));
-    const finished bad = run({"run", "--plugin", scripted, holds, fails});
+    const finished bad =
+        run({"run", "--plugin", scripted, "--panel-path", scriptedPanel(), holds, fails});
     EXPECT_EQ(bad.status, 1);
     EXPECT_THAT(bad.out, HasSubstr("zeth_holds.zeth: passed"));
     EXPECT_THAT(bad.out, HasSubstr("expect crosspoint 20 101 = 2: FAILED, it carries 1"));
@@ -58,8 +73,8 @@ TEST(front_end, exitsZeroWhenEveryExpectationHoldsAndOneWhenNot) {
 
 TEST(front_end, aBrokenContractFailsTheRun) {
     const std::string play = scenarioFile("zeth_broken.zeth", "panels 1\n");
-    const finished broken =
-        run({"run", "--plugin", scripted, "--panel-path", "no-closing-notice", play});
+    const finished broken = run(
+        {"run", "--plugin", scripted, "--panel-path", scriptedPanel("no-closing-notice"), play});
     EXPECT_EQ(broken.status, 1);
     EXPECT_THAT(broken.out, HasSubstr("!! missing-closing-notice"));
     EXPECT_THAT(broken.out, HasSubstr("1 contract violations"));
@@ -88,7 +103,8 @@ TEST(front_end, exitsTwoWithAMessageWhenTheRunCannotStart) {
 
 TEST(front_end, jsonWritesOneObjectPerLine) {
     const std::string play = scenarioFile("zeth_json.zeth", "expect crosspoint 20 101 = 1\n");
-    const finished json = run({"run", "--json", "--plugin", scripted, play});
+    const finished json =
+        run({"run", "--json", "--plugin", scripted, "--panel-path", scriptedPanel(), play});
     EXPECT_EQ(json.status, 0);
     std::istringstream lines(json.out);
     std::string line;

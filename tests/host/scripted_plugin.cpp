@@ -1,38 +1,82 @@
 // A panel plug-in built only for the host's tests: it does what its controls' names say, and
 // breaks the host contract on request, so that every check of zeth-host can be caught in the act.
 //
-// Start-up: the panel path selects the mode. "null-object" makes the factory return null,
-// "throw-on-create" throws out of the factory; otherwise the panel shows "<built-in>/test.zeth_ui"
-// and sends nothing else. Deletion sends "AS", except in the modes "no-closing-notice" (nothing)
-// and "command-after-closing" ("AS", then one more command).
+// Start-up: the panel path is "DIRECTORY#MODE", or a mode alone (the directory is then
+// "<built-in>"), or a directory alone. The panel shows "DIRECTORY/test.zeth_ui". Modes:
+//   null-object, throw-on-create      the factory returns null, or throws
+//   crash-in-factory, crash-in-destructor   a null-pointer write there
+//   no-closing-notice                 deletion sends nothing
+//   command-after-closing             deletion sends "AS", then one more command
+//   timer-storm                       starts timer 1 every 1 ms, and one more timer on each tick
+//   reroute-storm                     listens to "R7 SDI Router" 101 and routes it again on every
+//                                     revertive, so that revertives never stop
 //
 // A click on a control whose name is a command sends that command, and hands back the reply of
 // "TG", "SD" and "RN" as a panel must. Controls named "fault:..." break one rule each (see
-// misbehave). A query is answered with "answer:" and the query text. Revertives and ticks are
-// only counted: the host's transcript shows them. A call that arrives while the panel is still
-// inside a call from the host sends "XX re-entered", which the host reports.
+// misbehave), or end the process the way an unfinished plug-in does (crash, stack-overflow,
+// abort, exit, _exit, loop, sleep). A query is answered with "answer:" and the query text.
+// Revertives and ticks are only counted: the host's transcript shows them. A call that arrives
+// while the panel is still inside a call from the host sends "XX re-entered", which the host
+// reports.
 #include "zeth_client_callback.h"
 #include "zeth_records.h"
 
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace {
 
+// A write through a null pointer that the compiler cannot prove null, so it stays a real crash.
+void crash() {
+    static volatile std::intptr_t nowhere = 0;
+    *reinterpret_cast<volatile int*>(nowhere) = 1;
+}
+
+// Recursion that only the stack's end stops (the bottom is never reached), kept from being turned
+// into a loop by the frame it uses.
+int overflowStack(int depth) {
+    static volatile int bottom = -1;
+    if (depth == bottom) {
+        return 0;
+    }
+    volatile char frame[1024];
+    frame[0] = static_cast<char>(depth);
+    return overflowStack(depth + 1) + frame[0];
+}
+
 class scripted_panel : public zeth_client_callback {
 public:
-    scripted_panel(zeth_client_callback* hostObject, std::string panelMode)
+    scripted_panel(zeth_client_callback* hostObject, std::string panelMode,
+                   const std::string& directory)
         : host(hostObject), mode(std::move(panelMode)) {
         if (mode == "throw-on-create") {
             throw std::runtime_error("the scripted panel refuses to start");
         }
-        send("PS '1' '<built-in>/test.zeth_ui'");
+        if (mode == "crash-in-factory") {
+            crash();
+        }
+        send("PS '1' '" + directory + "/test.zeth_ui'");
+        if (mode == "timer-storm") {
+            send("ET 1 1");
+        } else if (mode == "reroute-storm") {
+            send("RR 20 101 101");
+        }
     }
 
     ~scripted_panel() override {
+        if (mode == "crash-in-destructor") {
+            crash();
+        }
         if (mode == "no-closing-notice") {
             return;
         }
@@ -75,6 +119,17 @@ private:
         }
         case 5:
             delete[] static_cast<char*>(data);
+            return nullptr;
+        case 1:
+            if (mode == "reroute-storm") {
+                const auto* revertive = static_cast<const zeth_revertive_record*>(data);
+                send("RC 20 " + std::to_string(revertive->source % 32 + 1) + " 101 ',' 0");
+            }
+            return nullptr;
+        case 4:
+            if (mode == "timer-storm") {
+                send("ET " + std::to_string(++timers + 1) + " 1");
+            }
             return nullptr;
         default:
             return nullptr;
@@ -122,6 +177,21 @@ private:
             throw std::runtime_error("the scripted panel throws on purpose");
         } else if (fault == "keep-null-rn") {
             send("RN 11 0 99");
+        } else if (fault == "crash") {
+            crash();
+        } else if (fault == "stack-overflow") {
+            overflowStack(0);
+        } else if (fault == "abort") {
+            std::abort();
+        } else if (fault == "exit") {
+            std::exit(0);
+        } else if (fault == "_exit") {
+            _exit(0);
+        } else if (fault == "loop") {
+            for (volatile bool forever = true; forever;) {
+            }
+        } else if (fault == "sleep") {
+            std::this_thread::sleep_for(std::chrono::hours(1));
         }
     }
 
@@ -129,15 +199,27 @@ private:
     std::string mode;
     std::unique_ptr<char[]> foreignText;
     int depth = 0;
+    int timers = 0;
 };
 
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) zeth_client_callback*
 load_zeth_client_script(zeth_client_callback* host, const char* panelPath) {
-    const std::string mode = panelPath != nullptr ? panelPath : "";
+    const std::string path = panelPath != nullptr ? panelPath : "";
+    const std::size_t mark = path.find('#');
+    std::string directory = "<built-in>";
+    std::string mode;
+    if (mark != std::string::npos) {
+        directory = path.substr(0, mark);
+        mode = path.substr(mark + 1);
+    } else if (path.rfind("<built-in>", 0) == 0 || path.find('/') != std::string::npos) {
+        directory = path;
+    } else {
+        mode = path;
+    }
     if (mode == "null-object") {
         return nullptr;
     }
-    return new scripted_panel(host, mode);
+    return new scripted_panel(host, mode, directory);
 }

@@ -1,0 +1,332 @@
+#include "supervisor.h"
+
+#include "violation_kind.h"
+#include "wire_frame.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <iostream>
+#include <optional>
+
+#if !defined(_WIN32)
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+class silent_monitor : public call_monitor {
+public:
+    void callBegins(int, const std::string&) override {}
+    void callReturned() override {}
+};
+
+// Runs the body, turning an exception into a message and status 2.
+int runBody(const supervised_body& body, supervised_run& run) {
+    try {
+        return body(run);
+    } catch (const std::exception& error) {
+        run.messages << "zeth-host: " << error.what() << '\n' << std::flush;
+    } catch (...) {
+        run.messages << "zeth-host: the run stopped on an unknown error\n" << std::flush;
+    }
+    return 2;
+}
+
+} // namespace
+
+int runInProcess(const supervised_body& body, transcript& record, std::ostream& messages) {
+    silent_monitor nobody;
+    supervised_run run{record, nobody, messages};
+    return runBody(body, run);
+}
+
+#if defined(_WIN32)
+
+int runSupervised(const supervision&, const supervised_body& body, transcript& record,
+                  std::ostream& messages) {
+    return runInProcess(body, record, messages);
+}
+
+#else
+
+namespace {
+
+// The child's end of the pipe: every transcript operation, call and message becomes a frame.
+// Message text is sent when the stream is flushed, and before any other frame, so the order
+// the body wrote things in is the order the supervisor sees.
+class child_channel : public transcript_relay, public call_monitor, private std::streambuf {
+public:
+    explicit child_channel(int descriptor) : fd(descriptor), stream(this) {}
+
+    std::ostream& messages() { return stream; }
+
+    void added(const transcript_entry& entry) override {
+        wire_frame frame;
+        frame.kind = frame_kind::added;
+        frame.entry = entry;
+        send(frame);
+    }
+    void held() override { send({frame_kind::held, {}, 0, 0, 0, {}}); }
+    void released() override { send({frame_kind::released, {}, 0, 0, 0, {}}); }
+    void handedBack(std::uint64_t serial) override {
+        send({frame_kind::handedBack, {}, serial, 0, 0, {}});
+    }
+    void callBegins(int deskNumber, const std::string& what) override {
+        send({frame_kind::callBegins, {}, 0, deskNumber, 0, what});
+    }
+    void callReturned() override { send({frame_kind::callReturned, {}, 0, 0, 0, {}}); }
+    void finished(int status) {
+        stream.flush();
+        send({frame_kind::finished, {}, 0, 0, status, {}});
+    }
+
+private:
+    int overflow(int c) override {
+        if (c != traits_type::eof()) {
+            text += static_cast<char>(c);
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+        text.append(bytes, static_cast<std::size_t>(count));
+        return count;
+    }
+    int sync() override {
+        sendText();
+        return 0;
+    }
+
+    void sendText() {
+        if (!text.empty()) {
+            std::string pending;
+            pending.swap(text);
+            writeAll(encodeFrame({frame_kind::message, {}, 0, 0, 0, std::move(pending)}));
+        }
+    }
+    void send(const wire_frame& frame) {
+        sendText();
+        writeAll(encodeFrame(frame));
+    }
+    void writeAll(const std::string& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (wrote < 0 && errno == EINTR) {
+                continue;
+            }
+            if (wrote <= 0) {
+                _exit(2); // the supervisor has gone: nobody is left to report to
+            }
+            done += static_cast<std::size_t>(wrote);
+        }
+    }
+
+    int fd;
+    std::string text;
+    std::ostream stream;
+};
+
+[[noreturn]] void runChild(int descriptor, const supervised_body& body) {
+    child_channel channel(descriptor);
+    transcript record;
+    record.relayTo(channel);
+    supervised_run run{record, channel, channel.messages()};
+    const int status = runBody(body, run);
+    channel.finished(status);
+    // _exit: the parent's buffered output and static objects are the parent's to flush and end.
+    _exit(status);
+}
+
+// The call the plug-in is in, as the child announced it.
+struct call_in_progress {
+    int deskNumber = 0;
+    std::string what;
+    std::chrono::steady_clock::time_point began;
+};
+
+// What the supervisor knows of the child's run, frame by frame.
+class run_watch {
+public:
+    run_watch(transcript& output, std::ostream& userMessages)
+        : record(output), messages(userMessages) {}
+
+    void take(wire_frame& frame) {
+        switch (frame.kind) {
+        case frame_kind::added:
+            if (frame.entry.kind == entry_kind::action) {
+                lastAction = frame.entry.text;
+            }
+            record.add(std::move(frame.entry));
+            break;
+        case frame_kind::held:
+            record.hold();
+            break;
+        case frame_kind::released:
+            record.release();
+            break;
+        case frame_kind::handedBack:
+            record.markHandedBack(frame.serial);
+            break;
+        case frame_kind::callBegins:
+            call = call_in_progress{frame.deskNumber, std::move(frame.text),
+                                    std::chrono::steady_clock::now()};
+            break;
+        case frame_kind::callReturned:
+            call.reset();
+            break;
+        case frame_kind::message:
+            messages << frame.text << std::flush;
+            break;
+        case frame_kind::finished:
+            status = frame.status;
+            break;
+        }
+    }
+
+    // The child's run ended abnormally: the held entries, then the violation that ends it.
+    void report(violation_kind kind, const std::string& pluginFile, const std::string& happened) {
+        record.releaseAll();
+        transcript_entry entry;
+        entry.kind = entry_kind::violation;
+        entry.deskNumber = call ? call->deskNumber : 0;
+        entry.id = std::string(violationId(kind));
+        entry.detail = "the plug-in \"" + pluginFile + "\" " + happened +
+                       (call ? " in " + call->what + " on desk " + std::to_string(call->deskNumber)
+                             : std::string(" between the host's calls")) +
+                       (lastAction.empty() ? std::string() : ", during \"" + lastAction + "\"");
+        record.add(std::move(entry));
+    }
+
+    std::optional<call_in_progress> call;
+    std::optional<int> status;
+
+private:
+    transcript& record;
+    std::ostream& messages;
+    std::string lastAction;
+};
+
+std::string signalText(int signal) {
+    const char* name = strsignal(signal);
+    return "died by signal " + std::to_string(signal) +
+           (name != nullptr ? " (" + std::string(name) + ")" : std::string());
+}
+
+std::string secondsText(double seconds) {
+    std::string text = std::to_string(seconds);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (!text.empty() && text.back() == '.') {
+        text.pop_back();
+    }
+    return text + " s";
+}
+
+} // namespace
+
+int runSupervised(const supervision& settings, const supervised_body& body, transcript& record,
+                  std::ostream& messages) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        messages << "zeth-host: cannot make a pipe for the plug-in's process ("
+                 << std::strerror(errno) << "); run with --in-process\n";
+        return 2;
+    }
+    // Whatever is buffered now belongs to this process; the child must not write it again.
+    messages.flush();
+    std::cout.flush();
+    const pid_t child = fork();
+    if (child < 0) {
+        messages << "zeth-host: cannot start the plug-in's process (" << std::strerror(errno)
+                 << "); run with --in-process\n";
+        close(ends[0]);
+        close(ends[1]);
+        return 2;
+    }
+    if (child == 0) {
+        close(ends[0]);
+        std::signal(SIGPIPE, SIG_DFL);
+        runChild(ends[1], body);
+    }
+    close(ends[1]);
+
+    run_watch watch(record, messages);
+    frame_reader frames;
+    bool hung = false;
+    bool outputLost = false;
+    char buffer[65536];
+    while (true) {
+        int timeout = -1;
+        if (watch.call) {
+            const auto limit = std::chrono::duration<double>(settings.callTimeout);
+            const auto left = limit - (std::chrono::steady_clock::now() - watch.call->began);
+            timeout = static_cast<int>(std::max<double>(
+                0.0, std::chrono::duration<double, std::milli>(left).count() + 1.0));
+        }
+        pollfd input{ends[0], POLLIN, 0};
+        const int ready = poll(&input, 1, timeout);
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready == 0) {
+            hung = true;
+            break;
+        }
+        const ssize_t got = read(ends[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        frames.feed(buffer, static_cast<std::size_t>(got));
+        while (auto frame = frames.next()) {
+            watch.take(*frame);
+        }
+        if (settings.output != nullptr && settings.output->fail()) {
+            outputLost = true;
+            break;
+        }
+        if (frames.corrupt()) {
+            break;
+        }
+    }
+    if (hung || outputLost) {
+        kill(child, SIGKILL);
+    }
+    close(ends[0]);
+    int waited = 0;
+    while (waitpid(child, &waited, 0) < 0 && errno == EINTR) {
+    }
+
+    if (outputLost) {
+        messages << "zeth-host: cannot write the transcript (" << std::strerror(errno)
+                 << "): the run was stopped; free space or choose another output\n";
+        return 2;
+    }
+    if (hung) {
+        watch.report(violation_kind::pluginHung, settings.pluginFile,
+                     "did not return within " + secondsText(settings.callTimeout) +
+                         " (--call-timeout); the host stopped it");
+        return 1;
+    }
+    if (WIFSIGNALED(waited)) {
+        watch.report(violation_kind::pluginCrashed, settings.pluginFile,
+                     signalText(WTERMSIG(waited)));
+        return 1;
+    }
+    const int status = WIFEXITED(waited) ? WEXITSTATUS(waited) : 2;
+    if (!watch.status || frames.corrupt()) {
+        watch.report(violation_kind::pluginExited, settings.pluginFile,
+                     "ended the host's process with exit status " + std::to_string(status));
+        return 1;
+    }
+    return *watch.status;
+}
+
+#endif

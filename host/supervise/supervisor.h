@@ -1,0 +1,49 @@
+// supervisor: keeps the plug-in away from the process that reports on it.
+//
+// runSupervised() runs a body (the emulator with its plug-in: a scenario run, the shell) in a
+// child process. Everything the body writes to the transcript, the calls it makes into panels and
+// its messages for the user come to this process as they happen (wire_frame), and this process
+// writes the transcript and decides the verdict. So when the plug-in crashes (a signal), ends the
+// process (exit, _exit) or hangs in a call past the time limit, the transcript is whole up to that
+// point, held entries of the call in progress included, and it ends with one violation naming the
+// plug-in file, the call in progress (desk, which call, the action that led to it) and the signal
+// or exit status: plugin-crashed, plugin-exited or plugin-hung. The run then fails (status 1).
+// Nothing is installed in the plug-in's process to catch signals: the child simply dies.
+//
+// Threads: runSupervised() is called on the program's main thread, with no other threads
+// running (it forks). The body runs in the child on its only thread.
+#pragma once
+
+#include "call_monitor.h"
+#include "transcript.h"
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+struct supervision {
+    std::string pluginFile;    // named in the report of a crash
+    double callTimeout = 10.0; // seconds one call into the plug-in may take
+    // The stream the transcript's writers write to: a failed write stops the run (status 2),
+    // since a run whose transcript is lost has nothing to show. Null: not checked.
+    const std::ostream* output = nullptr;
+};
+
+// What the body works with. The transcript and the monitor reach the supervisor; messages
+// (errors, prompts) reach the user in order with the transcript.
+struct supervised_run {
+    transcript& record;
+    call_monitor& calls;
+    std::ostream& messages;
+};
+
+// The body returns the run's exit status (0 passed, 1 failed, 2 could not run). An exception from
+// it is a run that could not go on: its message is shown and the status is 2.
+using supervised_body = std::function<int(supervised_run&)>;
+
+// Runs body in a child process and returns the run's exit status. Where processes cannot be
+// forked (Windows), runs it in this process.
+int runSupervised(const supervision& settings, const supervised_body& body, transcript& record,
+                  std::ostream& messages);
+// Runs body in this process: for a debugger, which should stop where the plug-in crashes.
+int runInProcess(const supervised_body& body, transcript& record, std::ostream& messages);

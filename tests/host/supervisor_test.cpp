@@ -1,0 +1,247 @@
+// zeth-host against plug-ins that crash, exit, hang, run away, and against outputs and inputs
+// that fail: each row runs the real zeth-host program in a process of its own and checks the exit
+// status, the violation that ends the transcript and the message a user sees.
+#include "scripted_host.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using ::testing::HasSubstr;
+
+namespace {
+
+const std::vector<std::string> faults = {"fault:crash", "fault:stack-overflow", "fault:abort",
+                                         "fault:exit",  "fault:_exit",          "fault:loop",
+                                         "fault:sleep"};
+
+// A folder with the scripted plug-in's layout, and a file per scenario text.
+std::filesystem::path workFolder() {
+    static const std::filesystem::path folder = [] {
+        const std::filesystem::path made = std::filesystem::temp_directory_path() /
+                                           ("zeth_supervisor_" + std::to_string(getpid()));
+        std::filesystem::create_directories(made);
+        std::ofstream(made / "test.zeth_ui") << scriptedLayout(faults);
+        return made;
+    }();
+    return folder;
+}
+
+std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct finished {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs zeth-host (through the build's emulator, if any) with input on its standard input and its
+// standard output going to outputFile (empty: a file of the test's). Kills it after two minutes.
+finished runHost(std::vector<std::string> arguments, const std::string& input,
+                 std::string outputFile = "") {
+    const std::filesystem::path folder = workFolder();
+    const std::string inFile = (folder / "stdin").string();
+    std::ofstream(inFile, std::ios::binary) << input;
+    const bool ownOutput = outputFile.empty();
+    if (ownOutput) {
+        outputFile = (folder / "stdout").string();
+    }
+    const std::string errFile = (folder / "stderr").string();
+    std::vector<std::string> command;
+    std::istringstream emulator(ZETH_HOST_EMULATOR);
+    for (std::string part; std::getline(emulator, part, ';');) {
+        if (!part.empty()) {
+            command.push_back(part);
+        }
+    }
+    command.push_back(ZETH_HOST_PROGRAM);
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const pid_t child = fork();
+    if (child == 0) {
+        // The sanitizers' own crash handlers would turn a crash into an exit: let it be a signal.
+        setenv("ASAN_OPTIONS", "handle_segv=0:handle_sigbus=0:handle_abort=0", 1);
+        setenv("UBSAN_OPTIONS", "handle_segv=0:handle_sigbus=0:handle_abort=0", 1);
+        dup2(open(inFile.c_str(), O_RDONLY), 0);
+        dup2(open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        std::vector<char*> argv;
+        for (std::string& part : command) {
+            argv.push_back(part.data());
+        }
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    finished result;
+    int waited = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (waitpid(child, &waited, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &waited, 0);
+            ADD_FAILURE() << "zeth-host did not end within two minutes";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    result.status = WIFEXITED(waited) ? WEXITSTATUS(waited) : 128 + WTERMSIG(waited);
+    result.out = ownOutput ? slurp(outputFile) : std::string();
+    result.err = slurp(errFile);
+    return result;
+}
+
+std::string scenarioFile(const std::string& name, const std::string& text) {
+    const std::filesystem::path path = workFolder() / (name + ".zeth");
+    std::ofstream(path) << text;
+    return path.string();
+}
+
+std::string lastLines(const std::string& text) {
+    const std::size_t end = text.find_last_not_of('\n');
+    std::size_t start = text.rfind("!!", end);
+    return start == std::string::npos ? text : text.substr(start);
+}
+
+struct plugin_row {
+    std::string name;
+    std::string mode; // the scripted plug-in's mode
+    std::string play; // the scenario
+    std::vector<std::string> options;
+    std::string violation;
+    std::string said; // in the violation's line
+};
+
+void PrintTo(const plugin_row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class plugin_fault : public ::testing::TestWithParam<plugin_row> {};
+
+TEST_P(plugin_fault, endsTheRunWithItsViolationAndTheCallInProgress) {
+    const plugin_row& row = GetParam();
+    std::vector<std::string> arguments = {"run", "--plugin", ZETH_SCRIPTED_PLUGIN, "--panel-path",
+                                          workFolder().string() + "#" + row.mode};
+    arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+    arguments.push_back(scenarioFile(row.name, row.play));
+    const finished run = runHost(arguments, "");
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_THAT(lastLines(run.out), HasSubstr("!! " + row.violation + ": ")) << run.out;
+    EXPECT_THAT(lastLines(run.out), HasSubstr(row.said)) << run.out;
+}
+
+const std::string plugin = std::filesystem::path(ZETH_SCRIPTED_PLUGIN).string();
+
+INSTANTIATE_TEST_SUITE_P(
+    rows, plugin_fault,
+    ::testing::Values(
+        plugin_row{"crashInFactory",
+                   "crash-in-factory",
+                   "",
+                   {},
+                   "plugin-crashed",
+                   "the plug-in \"" + plugin +
+                       "\" died by signal 11 (Segmentation fault) in "
+                       "the factory load_zeth_client_script on desk 1"},
+        plugin_row{"crashInMessage",
+                   "",
+                   "click fault:crash\n",
+                   {},
+                   "plugin-crashed",
+                   "died by signal 11 (Segmentation fault) in notify code 2 (control event "
+                   "fault:crash \"click\") on desk 1, during \"click fault:crash\""},
+        plugin_row{"crashInDestructor",
+                   "crash-in-destructor",
+                   "",
+                   {},
+                   "plugin-crashed",
+                   "died by signal 11 (Segmentation fault) in the destructor on desk 1, during "
+                   "\"the host deletes the panel\""},
+        plugin_row{"stackOverflow",
+                   "",
+                   "click fault:stack-overflow\n",
+                   {},
+                   "plugin-crashed",
+                   "died by signal 11 (Segmentation fault) in notify code 2"},
+        plugin_row{"abort",
+                   "",
+                   "click fault:abort\n",
+                   {},
+                   "plugin-crashed",
+                   "died by signal 6 (Aborted) in notify code 2"},
+        plugin_row{"exit",
+                   "",
+                   "click fault:exit\n",
+                   {},
+                   "plugin-exited",
+                   "ended the host's process with exit status 0 in notify code 2"},
+        plugin_row{"underscoreExit",
+                   "",
+                   "click fault:_exit\n",
+                   {},
+                   "plugin-exited",
+                   "ended the host's process with exit status 0 in notify code 2"},
+        plugin_row{"loop",
+                   "",
+                   "click fault:loop\n",
+                   {"--call-timeout", "0.5"},
+                   "plugin-hung",
+                   "did not return within 0.5 s (--call-timeout); the host stopped it in notify "
+                   "code 2"},
+        plugin_row{"sleep",
+                   "",
+                   "click fault:sleep\n",
+                   {"--call-timeout", "0.5"},
+                   "plugin-hung",
+                   "did not return within 0.5 s"},
+        plugin_row{"timerStorm",
+                   "timer-storm",
+                   "wait 1s\n",
+                   {},
+                   "runaway-panel",
+                   "desk 1 started timer 101 while 100 of its timers were running "
+                   "(--timer-limit); the host stopped the run"},
+        plugin_row{"rerouteStorm",
+                   "reroute-storm",
+                   "route 20 101 5\n",
+                   {"--message-limit", "1000"},
+                   "runaway-panel",
+                   "more than 1000 messages fell due at 0.000s: the panels keep the host busy "
+                   "without end (--message-limit); the host stopped the run"}),
+    [](const ::testing::TestParamInfo<plugin_row>& row) { return row.param.name; });
+
+// Failures of the surroundings: each must give a clear message and a status that says so.
+TEST(supervisor, surroundingsThatFailAreNeverAPass) {
+    const std::string panelPath = workFolder().string() + "#";
+    const finished rejected =
+        runHost({"shell", "--plugin", ZETH_SCRIPTED_PLUGIN, "--panel-path", panelPath},
+                "click Take\nclick\n");
+    EXPECT_EQ(rejected.status, 1) << "a rejected line from a pipe fails the run";
+    EXPECT_THAT(rejected.err, HasSubstr("expected a control name"));
+
+    const finished full = runHost({}, "", "/dev/full");
+    EXPECT_EQ(full.status, 2);
+    EXPECT_THAT(full.err, HasSubstr("cannot write the transcript"));
+
+    const finished noLayout =
+        runHost({"--plugin", ZETH_SCRIPTED_PLUGIN, "--panel-path", "/nonexistent/layouts#"}, "");
+    EXPECT_EQ(noLayout.status, 2);
+    EXPECT_THAT(noLayout.err,
+                HasSubstr("cannot show the layout \"/nonexistent/layouts/test.zeth_ui\""));
+}
+
+} // namespace
