@@ -122,7 +122,7 @@ command_result command_interpreter::showPanel(shown_panels& panels, const host_c
         result.effect = "cannot show it: " + oneLine(loaded.problem);
         if (!halt) {
             halt = run_halt{run_halt::cause::unusableLayout, 0,
-                            "cannot show the layout \"" + path + "\": " + loaded.problem};
+                            "cannot show the layout: " + loaded.problem};
         }
         return result;
     }

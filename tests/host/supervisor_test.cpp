@@ -240,8 +240,9 @@ TEST(supervisor, surroundingsThatFailAreNeverAPass) {
     const finished noLayout =
         runHost({"--plugin", ZETH_SCRIPTED_PLUGIN, "--panel-path", "/nonexistent/layouts#"}, "");
     EXPECT_EQ(noLayout.status, 2);
-    EXPECT_THAT(noLayout.err,
-                HasSubstr("cannot show the layout \"/nonexistent/layouts/test.zeth_ui\""));
+    EXPECT_THAT(
+        noLayout.err,
+        HasSubstr("cannot show the layout: /nonexistent/layouts/test.zeth_ui: no such file"));
 }
 
 } // namespace
