@@ -12,9 +12,12 @@ desk::desk(int number, command_interpreter& commands, run_log& happened, transcr
 
 desk::~desk() {
     destroy();
+    reportForeignCalls();
 }
 
 template <typename Call> void desk::callPanel(Call&& call) {
+    threads.hostCalls();
+    reportForeignCalls(); // those that came between the host's calls
     record.hold();
     ++depth;
     try {
@@ -27,6 +30,7 @@ template <typename Call> void desk::callPanel(Call&& call) {
                         "the host's call"});
     }
     --depth;
+    reportForeignCalls();
     for (const violation& owed : checker.callReturned()) {
         log.report(id, owed);
     }
@@ -96,6 +100,10 @@ void desk::destroy() {
 }
 
 void* desk::notify(void* data, int code) {
+    // First of all, before anything of the host's is touched.
+    if (!threads.admits(data, code)) {
+        return nullptr;
+    }
     try {
         if (code == 0) {
             return command(data);
@@ -161,6 +169,16 @@ void* desk::command(const void* data) {
         return nullptr;
     }
     return checker.issueReply(parsed.command->name, text, *result.reply, serial);
+}
+
+void desk::reportForeignCalls() {
+    try {
+        for (const violation& foreign : threads.takeForeignCalls()) {
+            log.report(id, foreign);
+        }
+    } catch (const std::exception&) {
+        // Out of memory while reporting: the run goes on without these lines.
+    }
 }
 
 void desk::handBack(const void* data) {

@@ -8,6 +8,11 @@
 // call's entries until it returns, and the contract checks that need the call to be over (a
 // reply still owed, an exception) run then.
 //
+// Threads: everything runs on the host's thread, except that the panel may call notify from any
+// thread at any time while the desk lives. Such a call is answered null before it touches
+// anything (thread_check) and reported as call-from-another-thread when the host's call into the
+// panel returns, or when the next one begins, or when the desk is destroyed.
+//
 // Lifetime: the desk must outlive its panel object, which may call it until it is deleted; the
 // panel must be deleted (destroy()) before the plug-in library is unloaded. A desk never throws
 // into its panel: notify answers null whatever happens.
@@ -17,6 +22,7 @@
 #include "contract_checker.h"
 #include "plugin_loader.h"
 #include "run_log.h"
+#include "thread_check.h"
 #include "transcript.h"
 #include "virtual_clock.h"
 #include "zeth_client_callback.h"
@@ -49,13 +55,14 @@ public:
     shown_panels& panels() { return shown; }
     const shown_panels& panels() const { return shown; }
 
-    // The host's entry point for the panel: code 0 a command, code 5 a hand-back.
+    // The host's entry point for the panel: code 0 a command, code 5 a hand-back. Any thread.
     void* notify(void* data, int code) override;
 
 private:
     template <typename Call> void callPanel(Call&& call);
     void* command(const void* data);
     void handBack(const void* data);
+    void reportForeignCalls();
 
     int id;
     command_interpreter& interpreter;
@@ -64,6 +71,7 @@ private:
     const virtual_clock& clock;
     zeth_client_callback* panel = nullptr;
     contract_checker checker;
+    thread_check threads;
     shown_panels shown;
     int depth = 0;
 };
