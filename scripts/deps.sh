@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a job needs, only when some are missing.
-# Usage: scripts/deps.sh GROUP...   (groups: base, i386, mingw, wine, fuzz)
+# Usage: scripts/deps.sh GROUP...   (groups: base, i386, mingw, wine, fuzz, valgrind)
 # Packages named NAME:i386 come from Debian's i386 architecture, which is added first when needed.
 set -euo pipefail
 
@@ -20,7 +20,9 @@ packages_for() {
     wine) echo "wine wine32:i386 qemu-user" ;;
     # libFuzzer targets: clang with its fuzzer and sanitizer runtimes.
     fuzz) echo "cmake ninja-build clang libclang-rt-14-dev" ;;
-    *) echo "scripts/deps.sh: unknown package group '$1' (known: base, i386, mingw, wine, fuzz)" >&2
+    # The test executables under valgrind's memory checker.
+    valgrind) echo "valgrind" ;;
+    *) echo "scripts/deps.sh: unknown package group '$1' (known: base, i386, mingw, wine, fuzz, valgrind)" >&2
        exit 2 ;;
     esac
 }

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Builds everything and runs every check: formatting, the test suites with GCC and with Clang
-# (warnings as errors), the suites again under AddressSanitizer and UBSan, a short fuzzing run, and
-# the deployed target: the 32-bit suites, R7_DESK.dll's tables and a Windows host under wine.
+# (warnings as errors), the suites again under AddressSanitizer and UBSan, the host's tests under
+# ThreadSanitizer, the framework, panel and host tests under valgrind, a short fuzzing run, and the
+# deployed target: the 32-bit suites, R7_DESK.dll's tables and a Windows host under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 step() { printf '\n==> %s\n' "$*"; }
+# The seconds a step took, for the steps whose cost is worth watching.
+took() { printf '(%s: %d s)\n' "$1" "$(($(date +%s) - $2))"; }
 
 step "Checking Debian packages"
 bash scripts/deps.sh base
@@ -19,6 +22,32 @@ for preset in ci clang asan; do
     cmake --build --preset "$preset"
     ctest --preset "$preset" -j 2
 done
+
+# --- Threads --------------------------------------------------------------------------------------
+# Only the host's tests: the host is the one part that must stand up to a plug-in's threads
+# (tests/host/threaded_plugin.cpp). The build preset builds host_tests and its plug-ins only.
+step "ThreadSanitizer: building and testing the host's tests (preset 'tsan')"
+started=$(date +%s)
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan -j 2
+took "ThreadSanitizer" "$started"
+
+# --- valgrind on the ci preset's test executables -------------------------------------------------
+# Each executable runs once as a whole (not test by test, as ctest would). Not the allocation
+# tests: they replace operator new themselves. Definite leaks count as errors.
+step "valgrind: framework, panel and host tests (preset 'ci' binaries)"
+bash scripts/deps.sh valgrind
+started=$(date +%s)
+for suite in framework_tests panel_tests host_tests; do
+    echo "valgrind: $suite"
+    if ! valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
+        "build/ci/bin/$suite" --gtest_brief=1; then
+        echo "valgrind: $suite has memory errors or definite leaks (valgrind's report is above)" >&2
+        exit 1
+    fi
+done
+took "valgrind" "$started"
 
 # A short run of every libFuzzer target from its seed corpus; any finding fails the step.
 step "Fuzzing: 30 s per target (preset 'fuzz')"

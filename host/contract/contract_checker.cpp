@@ -25,6 +25,9 @@ char* contract_checker::issueReply(const std::string& commandName, const std::st
     entry->tag = tag;
     char* address = entry->text.get();
     byAddress[address] = entry.get();
+    if (entry->returnable) {
+        owedThisCall.push_back(entry.get());
+    }
     issued.push_back(std::move(entry));
     return address;
 }
@@ -79,14 +82,14 @@ contract_checker::hand_back contract_checker::handBack(const void* data) {
 
 std::vector<violation> contract_checker::callReturned() {
     std::vector<violation> found;
-    for (const std::unique_ptr<issued_reply>& reply : issued) {
-        if (reply->returnable && !reply->handedBack && !reply->reported) {
-            reply->reported = true;
+    for (const issued_reply* reply : owedThisCall) {
+        if (!reply->handedBack) {
             found.push_back({violation_kind::replyNotHandedBack,
                              "the reply to \"" + reply->command + "\" never came back",
                              reply->command});
         }
     }
+    owedThisCall.clear();
     for (const null_reply& owed : nullRepliesOwed) {
         found.push_back({violation_kind::replyNotHandedBack,
                          "the null reply to \"" + owed.command + "\" never came back",

@@ -12,9 +12,12 @@ desk::desk(int number, command_interpreter& commands, run_log& happened, transcr
 
 desk::~desk() {
     destroy();
+    reportForeignCalls();
 }
 
 template <typename Name, typename Call> void desk::callPanel(Name&& name, Call&& call) {
+    threads.hostCalls();
+    reportForeignCalls(); // those that came between the host's calls
     record.hold();
     if (monitor != nullptr) {
         monitor->callBegins(id, name());
@@ -33,6 +36,7 @@ template <typename Name, typename Call> void desk::callPanel(Name&& name, Call&&
     if (monitor != nullptr) {
         monitor->callReturned();
     }
+    reportForeignCalls();
     for (const violation& owed : checker.callReturned()) {
         log.report(id, owed);
     }
@@ -111,6 +115,10 @@ void desk::destroy() {
 }
 
 void* desk::notify(void* data, int code) {
+    // First of all, before anything of the host's is touched.
+    if (!threads.admits(data, code)) {
+        return nullptr;
+    }
     try {
         if (code == 0) {
             return command(data);
@@ -176,6 +184,16 @@ void* desk::command(const void* data) {
         return nullptr;
     }
     return checker.issueReply(parsed.command->name, text, *result.reply, serial);
+}
+
+void desk::reportForeignCalls() {
+    try {
+        for (const violation& foreign : threads.takeForeignCalls()) {
+            log.report(id, foreign);
+        }
+    } catch (const std::exception&) {
+        // Out of memory while reporting: the run goes on without these lines.
+    }
 }
 
 void desk::handBack(const void* data) {

@@ -8,6 +8,11 @@
 // call's entries until it returns, and the contract checks that need the call to be over (a
 // reply still owed, an exception) run then.
 //
+// Threads: everything runs on the host's thread, except that the panel may call notify from any
+// thread at any time while the desk lives. Such a call is answered null before it touches
+// anything (thread_check) and reported as call-from-another-thread when the host's call into the
+// panel returns, or when the next one begins, or when the desk is destroyed.
+//
 // Lifetime: the desk must outlive its panel object, which may call it until it is deleted; the
 // panel must be deleted (destroy()) before the plug-in library is unloaded. A desk never throws
 // into its panel: notify answers null whatever happens.
@@ -18,6 +23,7 @@
 #include "contract_checker.h"
 #include "plugin_loader.h"
 #include "run_log.h"
+#include "thread_check.h"
 #include "transcript.h"
 #include "virtual_clock.h"
 #include "zeth_client_callback.h"
@@ -54,7 +60,7 @@ public:
     // must outlive the desk.
     void watchCalls(call_monitor* watcher) { monitor = watcher; }
 
-    // The host's entry point for the panel: code 0 a command, code 5 a hand-back.
+    // The host's entry point for the panel: code 0 a command, code 5 a hand-back. Any thread.
     void* notify(void* data, int code) override;
 
 private:
@@ -62,6 +68,7 @@ private:
     template <typename Name, typename Call> void callPanel(Name&& name, Call&& call);
     void* command(const void* data);
     void handBack(const void* data);
+    void reportForeignCalls();
 
     int id;
     command_interpreter& interpreter;
@@ -71,6 +78,7 @@ private:
     zeth_client_callback* panel = nullptr;
     call_monitor* monitor = nullptr;
     contract_checker checker;
+    thread_check threads;
     shown_panels shown;
     int depth = 0;
 };

@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <memory>
 #include <set>
+#include <thread>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -131,12 +134,41 @@ TEST(contract_checker, aCommandBetweenTheHostsCallsIsReportedAndNotCarriedOut) {
     transcript record;
     record.attach(captured);
     run_log log(record, clock);
-    desk lonely(1, interpreter, log, record, clock);
+    auto lonely = std::make_unique<desk>(1, interpreter, log, record, clock);
 
     char command[] = "ET 1 1000";
-    EXPECT_EQ(lonely.notify(command, 0), nullptr);
+    EXPECT_EQ(lonely->notify(command, 0), nullptr);
     EXPECT_THAT(captured.violations(), ElementsAre("command-outside-call"));
+    std::thread([&] { EXPECT_EQ(lonely->notify(command, 0), nullptr); }).join();
+    EXPECT_EQ(captured.violations().size(), 1u) << "reported on the host's thread only";
+    lonely.reset();
+    EXPECT_THAT(captured.violations(),
+                ElementsAre("command-outside-call", "call-from-another-thread"))
+        << "a call from another thread between calls is reported at the end at the latest";
     EXPECT_FALSE(timers.running(1, 1));
+}
+
+TEST(contract_checker, callsFromThePanelsOwnThreadsAreAnsweredNullReportedAndChangeNothing) {
+    // Four threads at start-up and four more on the click, 50 rounds of 4 calls each.
+    scripted_host test("hammer", {"hammer"}, 1, ZETH_THREADED_PLUGIN);
+    test.host->click(1, "hammer");
+    test.host->click(1, "Take");
+    test.host->finish();
+
+    std::map<std::string, int> causes;
+    for (const transcript_entry& entry : test.captured.of(entry_kind::violation)) {
+        EXPECT_EQ(entry.id, "call-from-another-thread") << entry.cause;
+        ++causes[entry.cause];
+    }
+    const std::map<std::string, int> eachFourHundredTimes = {{"CD '1' 'Take'", 400},
+                                                             {"SD 'R7 SDI Router'", 400},
+                                                             {"notify(pointer, 5)", 400},
+                                                             {"notify(null, 5)", 400}};
+    EXPECT_EQ(causes, eachFourHundredTimes) << "none lost, each named";
+    // Take was never disabled, and the transcript holds the host's thread's commands only.
+    EXPECT_THAT(test.captured.commands(), ElementsAre("PS '1' '<built-in>/test.zeth_ui'",
+                                                      "TG '1' 'Take' 'statesheet'", "AS"));
+    EXPECT_TRUE(test.captured.command("TG '1' 'Take' 'statesheet'")->handedBack);
 }
 
 TEST(contract_checker, repliesAreReportedOnceAndPoisonedWhenTheyComeBack) {

@@ -1,6 +1,8 @@
 // Loading plug-ins: the clear errors for a missing file, a file that is no library and a library
-// without the factory, and the default plug-in beside the program.
+// without the factory, the default plug-in beside the program, and a plug-in built without the
+// host's sanitizers.
 #include "plugin_loader.h"
+#include "scripted_host.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <fstream>
 
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 
 namespace {
 
@@ -54,6 +57,15 @@ TEST(plugin_loader, theDefaultIsTheR7DeskPluginBesideTheProgram) {
     EXPECT_EQ(path.filename(), "R7_DESK.so");
     EXPECT_EQ(path.parent_path(), std::filesystem::path(ZETH_SCRIPTED_PLUGIN).parent_path())
         << "programs and plug-ins land side by side";
+}
+
+TEST(plugin_loader, aPluginBuiltWithoutTheHostsSanitizersRunsWithIt) {
+    // In the asan and tsan presets the host is instrumented and this plug-in is not.
+    scripted_host test("<built-in>", {"SD 'R7 SDI Router'"}, 1, ZETH_PLAIN_PLUGIN);
+    test.host->click(1, "SD 'R7 SDI Router'");
+    test.host->finish();
+    EXPECT_THAT(test.captured.violations(), IsEmpty());
+    EXPECT_TRUE(test.captured.command("SD 'R7 SDI Router'")->handedBack);
 }
 
 } // namespace

@@ -1,0 +1,156 @@
+// zeth-host's cost per operator cycle over a long run: the real R7_DESK plug-in on the built-in
+// facility, the text transcript on, cycle after cycle of select a package, click a destination,
+// Take, Undo. The time per cycle must not grow with the run's length: a host that rescans its
+// history on every call shows here as a time per cycle that rises from 25,000 to 100,000 cycles.
+// Memory is reported as the heap's peak growth during the cycles (every allocation is counted)
+// and the process's peak resident size.
+//
+// "--smoke" runs one short run only (the ci preset's brief test); otherwise 25,000, 50,000 and
+// 100,000 cycles, one run each.
+#include "builtin_files.h"
+#include "emulator.h"
+#include "text_transcript.h"
+#include "transcript.h"
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+// Every allocation of the program is counted, so that a run's peak heap can be reported.
+namespace {
+
+std::atomic<std::size_t> liveBytes{0};
+std::atomic<std::size_t> peakBytes{0};
+
+void* countedAllocation(std::size_t size) {
+    void* memory = std::malloc(size == 0 ? 1 : size);
+    if (memory == nullptr) {
+        throw std::bad_alloc();
+    }
+    const std::size_t now = liveBytes += malloc_usable_size(memory);
+    std::size_t peak = peakBytes.load();
+    while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {
+    }
+    return memory;
+}
+
+void countedRelease(void* memory) noexcept {
+    if (memory != nullptr) {
+        liveBytes -= malloc_usable_size(memory);
+        std::free(memory);
+    }
+}
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    return countedAllocation(size);
+}
+void* operator new[](std::size_t size) {
+    return countedAllocation(size);
+}
+void operator delete(void* memory) noexcept {
+    countedRelease(memory);
+}
+void operator delete[](void* memory) noexcept {
+    countedRelease(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    countedRelease(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+    countedRelease(memory);
+}
+
+namespace {
+
+// A stream that formats everything and keeps nothing.
+class discarding_buffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
+void operatorCycles(benchmark::State& state) {
+    const auto cycles = static_cast<int>(state.range(0));
+    const char* packages[] = {"Camera 1", "Camera 2", "Studio A", "Replay"};
+    for (auto _ : state) {
+        state.PauseTiming();
+        discarding_buffer nowhere;
+        std::ostream discard(&nowhere);
+        text_transcript text(discard);
+        transcript record;
+        record.attach(text);
+        emulator host(builtinFacility(), builtinLayouts(), emulator_options{}, record);
+        host.start(1);
+        const std::size_t before = liveBytes.load();
+        peakBytes.store(before);
+        state.ResumeTiming();
+
+        for (int cycle = 0; cycle < cycles; ++cycle) {
+            host.selectNamed(1, "Sources", packages[cycle % 4]);
+            host.click(1, "Dest_1");
+            host.click(1, "Take");
+            host.click(1, "Undo");
+        }
+
+        state.PauseTiming();
+        state.counters["peak_heap_growth"] =
+            benchmark::Counter(static_cast<double>(peakBytes.load() - before),
+                               benchmark::Counter::kDefaults, benchmark::Counter::OneK::kIs1024);
+        // The process's peak resident size so far: runs go from short to long, so it is this run's.
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        state.counters["peak_rss"] =
+            benchmark::Counter(static_cast<double>(usage.ru_maxrss) * 1024.0,
+                               benchmark::Counter::kDefaults, benchmark::Counter::OneK::kIs1024);
+        if (host.log().unexpectedViolations() != 0) {
+            state.SkipWithError("the panel broke its contract during the run");
+        }
+        host.finish();
+        state.ResumeTiming();
+    }
+    state.counters["per_cycle"] =
+        benchmark::Counter(static_cast<double>(cycles) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> arguments;
+    bool smoke = false;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--smoke") == 0) {
+            smoke = true;
+        } else {
+            arguments.push_back(argv[i]);
+        }
+    }
+    auto* registered = benchmark::RegisterBenchmark("operatorCycles", operatorCycles)
+                           ->Unit(benchmark::kMillisecond)
+                           ->Iterations(1);
+    if (smoke) {
+        registered->Arg(50);
+    } else {
+        registered->Arg(25000)->Arg(50000)->Arg(100000);
+    }
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
