@@ -4,7 +4,7 @@
 // Start-up: the panel path is "DIRECTORY#MODE", or a mode alone (the directory is then
 // "<built-in>"), or a directory alone. The panel shows "DIRECTORY/test.zeth_ui". Modes:
 //   null-object, throw-on-create      the factory returns null, or throws
-//   crash-in-factory, crash-in-destructor   a null-pointer write there
+//   crash-in-factory, crash-in-destructor   a write to an unmapped address there
 //   no-closing-notice                 deletion sends nothing
 //   command-after-closing             deletion sends "AS", then one more command
 //   timer-storm                       starts timer 1 every 1 ms, and one more timer on each tick
@@ -36,10 +36,11 @@
 
 namespace {
 
-// A write through a null pointer that the compiler cannot prove null, so it stays a real crash.
+// A write to an address in the never-mapped first page, which the compiler cannot see through:
+// a real crash, as from a stray pointer (not null, which UBSan would catch and report first).
 void crash() {
-    static volatile std::intptr_t nowhere = 0;
-    *reinterpret_cast<volatile int*>(nowhere) = 1;
+    static volatile std::intptr_t nowhere = 16;
+    *reinterpret_cast<volatile char*>(nowhere) = 1;
 }
 
 // Recursion that only the stack's end stops (the bottom is never reached), kept from being turned

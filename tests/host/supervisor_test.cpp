@@ -21,9 +21,9 @@ using ::testing::HasSubstr;
 
 namespace {
 
-const std::vector<std::string> faults = {"fault:crash", "fault:stack-overflow", "fault:abort",
-                                         "fault:exit",  "fault:_exit",          "fault:loop",
-                                         "fault:sleep"};
+const std::vector<std::string> faults = {
+    "fault:crash", "fault:stack-overflow", "fault:abort", "fault:exit",
+    "fault:_exit", "fault:loop",           "fault:sleep", "hammer"};
 
 // A folder with the scripted plug-in's layout, and a file per scenario text.
 std::filesystem::path workFolder() {
@@ -124,6 +124,7 @@ struct plugin_row {
     std::vector<std::string> options;
     std::string violation;
     std::string said; // in the violation's line
+    std::string plugin = ZETH_SCRIPTED_PLUGIN;
 };
 
 void PrintTo(const plugin_row& row, std::ostream* out) {
@@ -134,7 +135,7 @@ class plugin_fault : public ::testing::TestWithParam<plugin_row> {};
 
 TEST_P(plugin_fault, endsTheRunWithItsViolationAndTheCallInProgress) {
     const plugin_row& row = GetParam();
-    std::vector<std::string> arguments = {"run", "--plugin", ZETH_SCRIPTED_PLUGIN, "--panel-path",
+    std::vector<std::string> arguments = {"run", "--plugin", row.plugin, "--panel-path",
                                           workFolder().string() + "#" + row.mode};
     arguments.insert(arguments.end(), row.options.begin(), row.options.end());
     arguments.push_back(scenarioFile(row.name, row.play));
@@ -221,7 +222,15 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--message-limit", "1000"},
                    "runaway-panel",
                    "more than 1000 messages fell due at 0.000s: the panels keep the host busy "
-                   "without end (--message-limit); the host stopped the run"}),
+                   "without end (--message-limit); the host stopped the run"},
+        plugin_row{"fourThreads",
+                   "",
+                   "click hammer\n",
+                   {},
+                   "call-from-another-thread",
+                   "came from another thread than the one the host called the panel on; the "
+                   "host answered null and did nothing",
+                   ZETH_THREADED_PLUGIN}),
     [](const ::testing::TestParamInfo<plugin_row>& row) { return row.param.name; });
 
 // Failures of the surroundings: each must give a clear message and a status that says so.

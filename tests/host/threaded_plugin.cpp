@@ -1,8 +1,9 @@
 // A panel plug-in built only for the host's tests: it calls the host from threads of its own, so
 // that the host's thread check can be caught in the act (and run under ThreadSanitizer).
 //
-// It shows "<built-in>/test.zeth_ui" like the scripted plug-in. A click on "hammer", or the panel
-// path "hammer" at start-up, starts four threads. Each sends rounds of a command that would
+// It shows "DIRECTORY/test.zeth_ui" like the scripted plug-in, its panel path being
+// "DIRECTORY#MODE" or a mode alone (DIRECTORY is then "<built-in>"). A click on "hammer", or the
+// mode "hammer" at start-up, starts four threads. Each sends rounds of a command that would
 // disable Take, a command with a reply, a hand-back of a pointer of its own and a null hand-back:
 // the first rounds while the host's call is still running (the call waits for them), the rest
 // once the call is about to return, so that they race with the host's work after it. Every
@@ -24,8 +25,11 @@ constexpr int roundsAfterCall = 25;
 
 class threaded_panel : public zeth_client_callback {
 public:
-    threaded_panel(zeth_client_callback* hostObject, const std::string& mode) : host(hostObject) {
-        send("PS '1' '<built-in>/test.zeth_ui'");
+    threaded_panel(zeth_client_callback* hostObject, const std::string& path) : host(hostObject) {
+        const std::size_t mark = path.find('#');
+        const std::string mode = mark == std::string::npos ? path : path.substr(mark + 1);
+        send("PS '1' '" + (mark == std::string::npos ? "<built-in>" : path.substr(0, mark)) +
+             "/test.zeth_ui'");
         if (mode == "hammer") {
             hammer();
         }
