@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using ::testing::HasSubstr;
 
@@ -219,7 +220,9 @@ protected:
         fs::resize_file(folder + "/large.zeth_ui", 17u * 1024u * 1024u); // sparse: nothing written
         ::mkfifo((folder + "/fifo.zeth_ui").c_str(), 0600);
     }
-    static inline const std::string folder = ::testing::TempDir() + "layout_store_refuses";
+    // A folder of this process's own: ctest runs the rows in parallel processes.
+    static inline const std::string folder =
+        ::testing::TempDir() + "layout_store_refuses_" + std::to_string(getpid());
 };
 
 TEST_P(layout_store_refuses, namingTheFileAndWhy) {

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -36,8 +38,19 @@ finished run(std::vector<std::string> arguments) {
     return result;
 }
 
+// A folder of this process's own: ctest runs the tests in parallel processes.
+const std::filesystem::path& workFolder() {
+    static const std::filesystem::path folder = [] {
+        const std::filesystem::path made =
+            std::filesystem::temp_directory_path() / ("zeth_front_end_" + std::to_string(getpid()));
+        std::filesystem::create_directories(made);
+        return made;
+    }();
+    return folder;
+}
+
 std::string scenarioFile(const std::string& name, const std::string& text) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
+    const std::filesystem::path path = workFolder() / name;
     std::ofstream(path) << text;
     return path.string();
 }
@@ -47,11 +60,8 @@ const std::string scripted = ZETH_SCRIPTED_PLUGIN;
 // The scripted plug-in's panel path: a folder holding its layout, and the plug-in's mode.
 std::string scriptedPanel(const std::string& mode = "") {
     static const std::filesystem::path folder = [] {
-        const std::filesystem::path made =
-            std::filesystem::temp_directory_path() / "zeth_front_end_layouts";
-        std::filesystem::create_directories(made);
-        std::ofstream(made / "test.zeth_ui") << scriptedLayout({});
-        return made;
+        std::ofstream(workFolder() / "test.zeth_ui") << scriptedLayout({});
+        return workFolder();
     }();
     return folder.string() + "#" + mode;
 }

@@ -5,6 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include <fstream>
 
 using ::testing::HasSubstr;
@@ -134,7 +138,10 @@ class scenario_parser_refuses : public ::testing::TestWithParam<wrong_line> {};
 // Each line is read from a file, as a user's scenario is.
 TEST_P(scenario_parser_refuses, namingFileLineAndWhatWasExpected) {
     const wrong_line& wrong = GetParam();
-    const std::string path = ::testing::TempDir() + "play.zeth";
+    // A folder of this process's own: ctest runs the rows in parallel processes.
+    const std::string folder = ::testing::TempDir() + "zeth_play_" + std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/play.zeth";
     std::ofstream(path, std::ios::binary) << wrong.line;
     try {
         readScenarioFile(path);
