@@ -15,6 +15,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
 #include <unistd.h>
 #endif
 
@@ -240,6 +243,9 @@ int runSupervised(const supervision& settings, const supervised_body& body, tran
     // Whatever is buffered now belongs to this process; the child must not write it again.
     messages.flush();
     std::cout.flush();
+#if defined(__linux__)
+    const pid_t parent = getpid();
+#endif
     const pid_t child = fork();
     if (child < 0) {
         messages << "zeth-host: cannot start the plug-in's process (" << std::strerror(errno)
@@ -251,6 +257,13 @@ int runSupervised(const supervision& settings, const supervised_body& body, tran
     if (child == 0) {
         close(ends[0]);
         std::signal(SIGPIPE, SIG_DFL);
+#if defined(__linux__)
+        // A plug-in stuck in a loop must not outlive a supervisor that was killed.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) {
+            _exit(2);
+        }
+#endif
         runChild(ends[1], body);
     }
     close(ends[1]);
