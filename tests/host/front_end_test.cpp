@@ -38,13 +38,11 @@ finished run(std::vector<std::string> arguments) {
     return result;
 }
 
-// A folder of this process's own: ctest runs the tests in parallel processes.
-const std::filesystem::path& workFolder() {
+// This file's own part of the scratch folder.
+std::filesystem::path workFolder() {
     static const std::filesystem::path folder = [] {
-        const std::filesystem::path made =
-            std::filesystem::temp_directory_path() / ("zeth_front_end_" + std::to_string(getpid()));
-        std::filesystem::create_directories(made);
-        return made;
+        std::filesystem::create_directories(scratchFolder() / "front_end");
+        return scratchFolder() / "front_end";
     }();
     return folder;
 }

@@ -2,6 +2,22 @@
 
 #include "text_transcript.h"
 
+#include <unistd.h>
+
+const std::filesystem::path& scratchFolder() {
+    struct scratch {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("zeth_host_tests_" + std::to_string(getpid()));
+        scratch() { std::filesystem::create_directories(path); }
+        ~scratch() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const scratch folder;
+    return folder.path;
+}
+
 std::vector<transcript_entry> entry_capture::of(entry_kind kind) const {
     std::vector<transcript_entry> found;
     for (std::size_t i = from; i < entries.size(); ++i) {

@@ -10,6 +10,7 @@
 #include "emulator.h"
 #include "transcript.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,10 @@ public:
 private:
     std::size_t from = 0;
 };
+
+// A folder of this test process's own, made on first use and removed when the process ends:
+// ctest runs tests in parallel processes, which must not share their files.
+const std::filesystem::path& scratchFolder();
 
 // The layout of the scripted plug-in with extra controls named after commands.
 std::string scriptedLayout(const std::vector<std::string>& commandControls);

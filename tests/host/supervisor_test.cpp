@@ -26,10 +26,10 @@ const std::vector<std::string> faults = {
     "fault:_exit", "fault:loop",           "fault:sleep", "hammer"};
 
 // A folder with the scripted plug-in's layout, and a file per scenario text.
+// The scripted plug-in's layout, with a control for each fault, in the test's own folder.
 std::filesystem::path workFolder() {
     static const std::filesystem::path folder = [] {
-        const std::filesystem::path made = std::filesystem::temp_directory_path() /
-                                           ("zeth_supervisor_" + std::to_string(getpid()));
+        const std::filesystem::path made = scratchFolder() / "supervisor";
         std::filesystem::create_directories(made);
         std::ofstream(made / "test.zeth_ui") << scriptedLayout(faults);
         return made;
