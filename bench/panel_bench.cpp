@@ -66,7 +66,7 @@ void revertive(benchmark::State& state) {
         ++record.source;
         panel.notify(&record, 1);
     }
-    benchmark::DoNotOptimize(panel.videoTally[4]);
+    benchmark::DoNotOptimize(panel.state().videoTally[4]);
 }
 BENCHMARK(revertive);
 
@@ -101,7 +101,7 @@ void startUpAndShutDown(benchmark::State& state) {
     hand_back_host host;
     for (auto _ : state) {
         R7_DESK panel(&host, "D:/layouts");
-        benchmark::DoNotOptimize(panel.audioDest[4]);
+        benchmark::DoNotOptimize(panel.state().audioDest[4]);
     }
 }
 BENCHMARK(startUpAndShutDown);

@@ -12,19 +12,21 @@
 
 inline void checkPanelInvariants(const R7_DESK& panel, const std::string& after) {
     const std::string where = "after " + after;
-    FUZZ_CHECK(panel.selectedDest >= 0 && panel.selectedDest <= R7_DESK::buttonCount,
-               where + ": selectedDest " + std::to_string(panel.selectedDest));
-    FUZZ_CHECK(panel.videoDest[0] == 0 && panel.audioDest[0] == 0, where);
-    FUZZ_CHECK(panel.videoTally[0] == 0 && panel.audioTally[0] == 0, where);
-    FUZZ_CHECK(panel.takeEnabled == panel.flashing,
-               where + ": takeEnabled " + std::to_string(panel.takeEnabled) + ", flashing " +
-                   std::to_string(panel.flashing));
-    if (panel.flashing) {
-        FUZZ_CHECK(panel.flashCount >= 1 && panel.flashCount <= 10,
-                   where + ": flashing with flashCount " + std::to_string(panel.flashCount));
+    FUZZ_CHECK(panel.state().selectedDest >= 0 &&
+                   panel.state().selectedDest <= R7_DESK::buttonCount,
+               where + ": selectedDest " + std::to_string(panel.state().selectedDest));
+    FUZZ_CHECK(panel.state().videoDest[0] == 0 && panel.state().audioDest[0] == 0, where);
+    FUZZ_CHECK(panel.state().videoTally[0] == 0 && panel.state().audioTally[0] == 0, where);
+    FUZZ_CHECK(panel.state().takeEnabled == panel.state().flashing,
+               where + ": takeEnabled " + std::to_string(panel.state().takeEnabled) +
+                   ", flashing " + std::to_string(panel.state().flashing));
+    if (panel.state().flashing) {
+        FUZZ_CHECK(panel.state().flashCount >= 1 && panel.state().flashCount <= 10,
+                   where + ": flashing with flashCount " +
+                       std::to_string(panel.state().flashCount));
     }
-    if (!panel.undoAvailable) {
-        const R7_DESK::undo_record& record = panel.undoRecord;
+    if (!panel.state().undoAvailable) {
+        const R7_DESK::undo_record& record = panel.state().undoRecord;
         FUZZ_CHECK(record.videoSource == 0 && record.audioSource == 0 &&
                        record.videoDestination == 0 && record.audioDestination == 0,
                    where + ": an undo record without undoAvailable");

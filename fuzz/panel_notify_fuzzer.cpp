@@ -113,9 +113,9 @@ struct start_up_numbers {
     R7_DESK::per_button audioDest;
 
     explicit start_up_numbers(const R7_DESK& panel)
-        : devices{panel.packageNamesDevice, panel.packageXptsDevice, panel.videoRouter,
-                  panel.audioRouter},
-          videoDest(panel.videoDest), audioDest(panel.audioDest) {}
+        : devices{panel.state().packageNamesDevice, panel.state().packageXptsDevice,
+                  panel.state().videoRouter, panel.state().audioRouter},
+          videoDest(panel.state().videoDest), audioDest(panel.state().audioDest) {}
 
     bool operator==(const start_up_numbers& other) const {
         return devices == other.devices && videoDest == other.videoDest &&
@@ -199,16 +199,16 @@ private:
         const std::uint8_t deviceForm = in.byte() % 4;
         const std::uint8_t destinationForm = in.byte();
         zeth_revertive_record record{};
-        record.device = deviceForm == 0   ? panel.videoRouter
-                        : deviceForm == 1 ? panel.audioRouter
+        record.device = deviceForm == 0   ? panel.state().videoRouter
+                        : deviceForm == 1 ? panel.state().audioRouter
                                           : number(in);
         const std::size_t button = 1 + destinationForm % 4;
         switch ((destinationForm / 4) % 3) {
         case 0:
-            record.destination = panel.videoDest[button];
+            record.destination = panel.state().videoDest[button];
             break;
         case 1:
-            record.destination = panel.audioDest[button];
+            record.destination = panel.state().audioDest[button];
             break;
         default:
             record.destination = number(in);

@@ -1,45 +1,45 @@
 // R7_DESK: state, start-up conversation, revertive tally and property queries.
 #include "R7_DESK.h"
 
-#include "R7_DESK_layout.h"
+#include "R7_DESK_names.h"
 #include "zeth_stringlist.h"
 
-namespace layout = r7_desk_layout;
+namespace names = r7_desk_names;
 
 R7_DESK::R7_DESK(zeth_client_callback* hostObject, const char* path)
     : zeth_script_helper(hostObject, path) {
     // The results are not looked at: a device the host does not know stays 0 and start-up goes on.
-    lookupDevice(layout::packageNamesDevice, &packageNamesDevice, nullptr);
-    lookupDevice(layout::packageXptsDevice, &packageXptsDevice, nullptr);
-    lookupDevice(layout::videoRouter, &videoRouter, nullptr);
-    lookupDevice(layout::audioRouter, &audioRouter, nullptr);
+    lookupDevice(names::packageNamesDevice, &fields.packageNamesDevice, nullptr);
+    lookupDevice(names::packageXptsDevice, &fields.packageXptsDevice, nullptr);
+    lookupDevice(names::videoRouter, &fields.videoRouter, nullptr);
+    lookupDevice(names::audioRouter, &fields.audioRouter, nullptr);
 
-    showPanel(layout::panel, layout::file, "");
-    disableControl(layout::panel, layout::take);
-    disableControl(layout::panel, layout::undo);
+    showPanel(names::panel, names::file, "");
+    disableControl(names::panel, names::take);
+    disableControl(names::panel, names::undo);
 
     for (int n = 1; n <= buttonCount; ++n) {
-        const zeth_string control = zeth_string(layout::destinationPattern).arg(n, 0, 0, 10);
-        textGet(layout::videoId, layout::panel, control, videoDestText);
-        textGet(layout::audioId, layout::panel, control, audioDestText);
-        videoDest[n] = videoDestText.toInt();
-        audioDest[n] = audioDestText.toInt();
+        const zeth_string control = zeth_string(names::destinationPattern).arg(n, 0, 0, 10);
+        textGet(names::videoId, names::panel, control, fields.videoDestText);
+        textGet(names::audioId, names::panel, control, fields.audioDestText);
+        fields.videoDest[n] = fields.videoDestText.toInt();
+        fields.audioDest[n] = fields.audioDestText.toInt();
     }
 
     // Every button is registered and polled, also with a number of 0 or one shared with another
     // button: the host always receives the same 31 commands. Only the first registration on each
     // router replaces the earlier ones; the others add to it.
     for (int n = 1; n <= buttonCount; ++n) {
-        registerRevertives(videoRouter, videoDest[n], videoDest[n], n != 1);
+        registerRevertives(fields.videoRouter, fields.videoDest[n], fields.videoDest[n], n != 1);
     }
     for (int n = 1; n <= buttonCount; ++n) {
-        registerRevertives(audioRouter, audioDest[n], audioDest[n], n != 1);
+        registerRevertives(fields.audioRouter, fields.audioDest[n], fields.audioDest[n], n != 1);
     }
     for (int n = 1; n <= buttonCount; ++n) {
-        pollRevertives(videoRouter, videoDest[n], videoDest[n]);
+        pollRevertives(fields.videoRouter, fields.videoDest[n], fields.videoDest[n]);
     }
     for (int n = 1; n <= buttonCount; ++n) {
-        pollRevertives(audioRouter, audioDest[n], audioDest[n]);
+        pollRevertives(fields.audioRouter, fields.audioDest[n], fields.audioDest[n]);
     }
 }
 
@@ -54,12 +54,12 @@ int R7_DESK::onRevertive(revertiveEvent& event) {
     // the lowest button with the destination takes the source.
     per_button* dests = nullptr;
     per_button* tally = nullptr;
-    if (device == videoRouter) {
-        dests = &videoDest;
-        tally = &videoTally;
-    } else if (device == audioRouter) {
-        dests = &audioDest;
-        tally = &audioTally;
+    if (device == fields.videoRouter) {
+        dests = &fields.videoDest;
+        tally = &fields.videoTally;
+    } else if (device == fields.audioRouter) {
+        dests = &fields.audioDest;
+        tally = &fields.audioTally;
     } else {
         return 0;
     }

@@ -21,8 +21,8 @@
 // Ownership: the panel owns its fields and nothing else; the host's callback object is never
 // deleted. No global or shared state: each object carries all of its own state.
 //
-// The fields are public so that tests and fuzzers can check the panel's invariants; the class is
-// never visible outside the plug-in. Invariants between events:
+// The panel's state is one value, desk_state, read through state() by tests and fuzzers; the class
+// is never visible outside the plug-in. Invariants between events:
 // - selectedDest is 0 (none) or a button number 1 .. 4, so the per-button arrays are only ever
 //   indexed within 0 .. 4; element 0 of every array stays 0.
 // - The device numbers and videoDest / audioDest change only in the constructor.
@@ -35,6 +35,7 @@
 
 #include <array>
 #include <cstdint>
+#include <tuple>
 #include <type_traits>
 
 // The device and command operations of the base take int; the panel's numbers are 32-bit.
@@ -71,10 +72,60 @@ public:
     // Code 4: timer 1 counts the Take flash down; any other timer is stopped.
     void onTimer(int timerId) override;
 
+    // Everything the panel holds between two host messages, as one value: tests and fuzzers read
+    // it through state() to check the invariants above, and compare it whole to show that a
+    // message changed nothing. A field added here is compared by every such test.
+    struct desk_state {
+        zeth_string videoDestText; // start-up only: the "video_id" property of each button
+        zeth_string audioDestText; // start-up only: the "audio_id" property of each button
+        std::int32_t packageNamesDevice = 0;
+        std::int32_t packageXptsDevice = 0;
+        std::int32_t videoRouter = 0;
+        std::int32_t audioRouter = 0;
+        std::int32_t selectedDest = 0;    // 0 or 1 .. 4
+        std::int32_t selectedPackage = 0; // 0 or less: none
+        std::int32_t flashCount = 0;      // Take flash ticks left
+        per_button videoDest{};
+        per_button audioDest{};
+        per_button videoTally{};
+        per_button audioTally{};
+        undo_record undoRecord;
+        bool videoLevel = true;
+        bool audioLevel = true;
+        bool takeEnabled = false;
+        bool flashing = false;
+        bool undoAvailable = false;
+
+        // Every field, texts by their content; the one list of them.
+        auto tied() const {
+            return std::tie(videoDestText.str(), audioDestText.str(), packageNamesDevice,
+                            packageXptsDevice, videoRouter, audioRouter, selectedDest,
+                            selectedPackage, flashCount, videoDest, audioDest, videoTally,
+                            audioTally, undoRecord.videoSource, undoRecord.audioSource,
+                            undoRecord.videoDestination, undoRecord.audioDestination, videoLevel,
+                            audioLevel, takeEnabled, flashing, undoAvailable);
+        }
+        bool operator==(const desk_state& other) const { return tied() == other.tied(); }
+        bool operator!=(const desk_state& other) const { return !(*this == other); }
+    };
+
+    const desk_state& state() const { return fields; }
+    // Replaces the whole state: only for tests that need a state no run of host messages reaches
+    // (both selections made while Undo is ready). Sends nothing.
+    void replaceState(const desk_state& replacement) { fields = replacement; }
+
+private:
     // Selection handling, called by onButton.
+    void selectPackage(const zeth_string& listIndex);
+    void selectDestination(int button);
+    void toggleLevel(bool& level, const char* control);
+    void resetDestinationButton();
     void dropUndo(); // discards the undo record and disables Undo, when there is one
     void
-    updateTake();    // arms (or re-arms) the Take flash when both selections are made, else disarms
+    updateTake(); // arms (or re-arms) the Take flash when both selections are made, else disarms
+    // Disables Take (showing its high state sheet when highSheet) and stops its flash, sending only
+    // for what is on.
+    void disarmTake(bool highSheet);
     void clearAll(); // disarms Take, discards the undo record and clears both selections
 
     // Reads the package entry "video,audio" (either part may be "-", meaning none) from database 0
@@ -85,29 +136,5 @@ public:
     // Routes back what the last Take saved, for each level switched on.
     void undo();
 
-    zeth_string videoDestText; // start-up only: the "video_id" property of each button
-    zeth_string audioDestText; // start-up only: the "audio_id" property of each button
-    std::int32_t packageNamesDevice = 0;
-    std::int32_t packageXptsDevice = 0;
-    std::int32_t videoRouter = 0;
-    std::int32_t audioRouter = 0;
-    std::int32_t selectedDest = 0;    // 0 or 1 .. 4
-    std::int32_t selectedPackage = 0; // 0 or less: none
-    std::int32_t flashCount = 0;      // Take flash ticks left
-    per_button videoDest{};
-    per_button audioDest{};
-    per_button videoTally{};
-    per_button audioTally{};
-    undo_record undoRecord;
-    bool videoLevel = true;
-    bool audioLevel = true;
-    bool takeEnabled = false;
-    bool flashing = false;
-    bool undoAvailable = false;
-
-private:
-    void selectPackage(const zeth_string& listIndex);
-    void selectDestination(int button);
-    void toggleLevel(bool& level, const char* control);
-    void resetDestinationButton();
+    desk_state fields;
 };

@@ -1,9 +1,9 @@
 // R7_DESK: operator events and the selection operations (package, destination, levels, Clear).
 #include "R7_DESK.h"
 
-#include "R7_DESK_layout.h"
+#include "R7_DESK_names.h"
 
-namespace layout = r7_desk_layout;
+namespace names = r7_desk_names;
 
 void R7_DESK::onButton(controlEvent& event) {
     // A null panel or control word reads as the empty text, which is never panel "1" and matches
@@ -13,27 +13,27 @@ void R7_DESK::onButton(controlEvent& event) {
     }
     const zeth_string control = event.control();
     // The parsed parameter is read only for the list; a null one gives no "index" command.
-    if (control == layout::sources && event.command() == layout::listCommand) {
+    if (control == names::sources && event.command() == names::listCommand) {
         selectPackage(event.value());
-    } else if (control.startsWith(layout::destinationPrefix)) {
+    } else if (control.startsWith(names::destinationPrefix)) {
         selectDestination(control.firstInt());
-    } else if (control == layout::videoLevel) {
-        toggleLevel(videoLevel, layout::videoLevel);
-    } else if (control == layout::audioLevel) {
-        toggleLevel(audioLevel, layout::audioLevel);
-    } else if (control == layout::clear) {
+    } else if (control == names::videoLevel) {
+        toggleLevel(fields.videoLevel, names::videoLevel);
+    } else if (control == names::audioLevel) {
+        toggleLevel(fields.audioLevel, names::audioLevel);
+    } else if (control == names::clear) {
         clearAll();
-    } else if (control == layout::take) {
+    } else if (control == names::take) {
         // The host delivers clicks of enabled controls only; Take and Undo do not test their flags.
         take();
-    } else if (control == layout::undo) {
+    } else if (control == names::undo) {
         undo();
     }
 }
 
 void R7_DESK::selectPackage(const zeth_string& listIndex) {
     const int index = listIndex.toInt();
-    selectedPackage = index > 0 ? index : 0;
+    fields.selectedPackage = index > 0 ? index : 0;
     dropUndo();
     updateTake();
 }
@@ -46,76 +46,76 @@ void R7_DESK::selectDestination(int button) {
         return;
     }
     // The old button is reset also when it is the one clicked again.
-    if (selectedDest > 0) {
+    if (fields.selectedDest > 0) {
         resetDestinationButton();
     }
-    selectedDest = button;
+    fields.selectedDest = button;
     dropUndo();
     updateTake();
 }
 
 void R7_DESK::toggleLevel(bool& level, const char* control) {
     level = !level;
-    textSet(layout::pixmap, level ? layout::tickImage : layout::crossImage, layout::panel, control);
+    textSet(names::pixmap, level ? names::tickImage : names::crossImage, names::panel, control);
     // Arming does not depend on the levels: a Take with both levels off still runs.
     dropUndo();
 }
 
 void R7_DESK::resetDestinationButton() {
-    const zeth_string control = zeth_string(layout::destinationPattern).arg(selectedDest, 0, 0, 10);
-    textSetRaw(layout::deselectButton, layout::panel, control);
+    const zeth_string control =
+        zeth_string(names::destinationPattern).arg(fields.selectedDest, 0, 0, 10);
+    textSetRaw(names::deselectButton, names::panel, control);
 }
 
 void R7_DESK::dropUndo() {
-    if (!undoAvailable) {
+    if (!fields.undoAvailable) {
         return;
     }
-    disableControl(layout::panel, layout::undo);
-    undoAvailable = false;
-    undoRecord = undo_record{};
+    disableControl(names::panel, names::undo);
+    fields.undoAvailable = false;
+    fields.undoRecord = undo_record{};
 }
 
 void R7_DESK::updateTake() {
-    if (selectedDest != 0 && selectedPackage > 0) {
-        if (!takeEnabled) {
-            enableControl(layout::panel, layout::take);
-            takeEnabled = true;
+    if (fields.selectedDest != 0 && fields.selectedPackage > 0) {
+        if (!fields.takeEnabled) {
+            enableControl(names::panel, names::take);
+            fields.takeEnabled = true;
         }
         // Every arming restarts the flash from the high state sheet and a full count.
-        flashing = true;
-        textSet(layout::statesheet, layout::takeHigh, layout::panel, layout::take);
-        startTimer(layout::flashTimer, layout::flashInterval);
-        flashCount = layout::flashTicks;
+        fields.flashing = true;
+        textSet(names::statesheet, names::takeHigh, names::panel, names::take);
+        startTimer(names::flashTimer, names::flashInterval);
+        fields.flashCount = names::flashTicks;
         return;
     }
     // Disarming leaves the state sheet and the count as they stand.
-    if (takeEnabled) {
-        disableControl(layout::panel, layout::take);
-        takeEnabled = false;
+    disarmTake(false);
+}
+
+void R7_DESK::disarmTake(bool highSheet) {
+    if (fields.takeEnabled) {
+        disableControl(names::panel, names::take);
+        if (highSheet) {
+            textSet(names::statesheet, names::takeHigh, names::panel, names::take);
+        }
+        fields.takeEnabled = false;
     }
-    if (flashing) {
-        stopTimer(layout::flashTimer);
-        flashing = false;
+    if (fields.flashing) {
+        stopTimer(names::flashTimer);
+        fields.flashing = false;
     }
 }
 
 void R7_DESK::clearAll() {
-    if (takeEnabled) {
-        disableControl(layout::panel, layout::take);
-        textSet(layout::statesheet, layout::takeHigh, layout::panel, layout::take);
-        takeEnabled = false;
-    }
-    if (flashing) {
-        stopTimer(layout::flashTimer);
-        flashing = false;
-    }
+    disarmTake(true);
     dropUndo();
-    if (selectedPackage > 0) {
-        selectedPackage = -1;
-        textSetRaw(layout::deselectList, layout::panel, layout::sources);
+    if (fields.selectedPackage > 0) {
+        fields.selectedPackage = -1;
+        textSetRaw(names::deselectList, names::panel, names::sources);
     }
-    if (selectedDest > 0) {
+    if (fields.selectedDest > 0) {
         resetDestinationButton();
-        selectedDest = 0;
+        fields.selectedDest = 0;
     }
 }

@@ -3,8 +3,26 @@
 # (warnings as errors), the suites again under AddressSanitizer and UBSan, the host's tests under
 # ThreadSanitizer, the framework, panel and host tests under valgrind, a short fuzzing run, and the
 # deployed target: the 32-bit suites, R7_DESK.dll's tables and a Windows host under wine.
+#
+# Usage: scripts/test.sh [quick]
+#   (nothing)  the whole gate, for CI and before a merge
+#   quick      the edit loop: formatting, then preset 'ci' built and all its tests, the golden
+#              transcripts among them
+# ZETH_JOBS sets how many build and test jobs run at once (default: the build tool's own choice
+# for builds, 2 for tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+mode="${1:-full}"
+case "$mode" in
+quick | full) ;;
+*) echo "usage: scripts/test.sh [quick]" >&2; exit 2 ;;
+esac
+jobs="${ZETH_JOBS:-2}"
+build_jobs=()
+if [ -n "${ZETH_JOBS:-}" ]; then
+    build_jobs=(-j "$ZETH_JOBS")
+fi
 
 step() { printf '\n==> %s\n' "$*"; }
 # The seconds a step took, for the steps whose cost is worth watching.
@@ -16,11 +34,20 @@ bash scripts/deps.sh base
 step "Checking formatting"
 bash scripts/format.sh --check
 
+if [ "$mode" = quick ]; then
+    step "Building and testing: preset 'ci' (quick: no other preset, sanitizer, fuzzer or target)"
+    cmake --preset ci >/dev/null
+    cmake --build --preset ci "${build_jobs[@]}"
+    ctest --preset ci -j "$jobs"
+    step "Quick checks passed (the whole gate: bash scripts/test.sh)"
+    exit 0
+fi
+
 for preset in ci clang asan; do
     step "Building and testing: preset '$preset'"
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
-    ctest --preset "$preset" -j 2
+    cmake --build --preset "$preset" "${build_jobs[@]}"
+    ctest --preset "$preset" -j "$jobs"
 done
 
 # --- Threads --------------------------------------------------------------------------------------
@@ -29,8 +56,8 @@ done
 step "ThreadSanitizer: building and testing the host's tests (preset 'tsan')"
 started=$(date +%s)
 cmake --preset tsan >/dev/null
-cmake --build --preset tsan
-ctest --preset tsan -j 2
+cmake --build --preset tsan "${build_jobs[@]}"
+ctest --preset tsan -j "$jobs"
 took "ThreadSanitizer" "$started"
 
 # --- valgrind on the ci preset's test executables -------------------------------------------------
@@ -59,8 +86,8 @@ bash fuzz/run.sh --seconds 30
 step "32-bit Linux: building and testing (preset 'linux-i386', qemu-i386, UBSan)"
 bash scripts/deps.sh i386
 cmake --preset linux-i386 >/dev/null
-cmake --build --preset linux-i386
-ctest --preset linux-i386 -j 2
+cmake --build --preset linux-i386 "${build_jobs[@]}"
+ctest --preset linux-i386 -j "$jobs"
 
 # --- The deployed plug-in: R7_DESK.dll for the 32-bit Windows host ---------------------------------
 # MinGW-w64 build; the DLL must export exactly load_zeth_client_script and import only KERNEL32.dll

@@ -60,6 +60,15 @@ std::string fileName(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
+std::string describe(const command_line& options, const std::string& facilityFile) {
+    return "plug-in " +
+           (options.pluginFile.empty() ? std::string("R7_DESK") + " (built beside it)"
+                                       : fileName(options.pluginFile)) +
+           ", facility " +
+           (facilityFile.empty() ? std::string(layout_store::builtinDirectory)
+                                 : fileName(facilityFile));
+}
+
 scenario_setup makeSetup(const command_line& options) {
     scenario_setup setup{options.facilityFile.empty() ? builtinFacility()
                                                       : readFacilityFile(options.facilityFile),
@@ -68,32 +77,49 @@ scenario_setup makeSetup(const command_line& options) {
                           options.messageLimit, options.timerLimit},
                          options.panels,
                          {}};
-    setup.description = "plug-in " +
-                        (options.pluginFile.empty() ? std::string("R7_DESK") + " (built beside it)"
-                                                    : fileName(options.pluginFile)) +
-                        ", facility " +
-                        (options.facilityFile.empty() ? std::string(layout_store::builtinDirectory)
-                                                      : fileName(options.facilityFile));
+    setup.description = describe(options, options.facilityFile);
     return setup;
 }
 
-using scenario_list = std::vector<std::pair<std::string, scenario>>;
+// A scenario to run, with its own facility when it names one.
+struct scenario_play {
+    std::string name;
+    scenario play;
+    std::optional<facility> plant;
+    std::string description;
+};
+using scenario_list = std::vector<scenario_play>;
 
 scenario_list readScenarios(const command_line& options) {
     scenario_list plays;
     if (options.scenarios.empty()) {
-        plays.emplace_back("the demo", parseScenario(builtinDemoText(), "demo.zeth"));
+        plays.push_back({"the demo", parseScenario(builtinDemoText(), "demo.zeth"), {}, {}});
     }
     for (const std::string& path : options.scenarios) {
-        plays.emplace_back(fileName(path), readScenarioFile(path));
+        scenario_play next{fileName(path), readScenarioFile(path), {}, {}};
+        if (!next.play.facilityFile.empty()) {
+            try {
+                next.plant = readFacilityFile(next.play.facilityFile);
+            } catch (const std::exception& error) {
+                throw scenario_error(path + ":" + std::to_string(next.play.facilityAt) +
+                                     ": the facility file cannot be used: " + error.what());
+            }
+            next.description = describe(options, next.play.facilityFile);
+        }
+        plays.push_back(std::move(next));
     }
     return plays;
 }
 
 int runScenarios(const scenario_list& plays, const scenario_setup& setup, transcript& record) {
     bool allPassed = true;
-    for (const auto& [name, play] : plays) {
-        allPassed = runScenario(play, name, setup, record).passed() && allPassed;
+    for (const scenario_play& each : plays) {
+        scenario_setup own = setup;
+        if (each.plant) {
+            own.plant = *each.plant;
+            own.description = each.description;
+        }
+        allPassed = runScenario(each.play, each.name, own, record).passed() && allPassed;
     }
     return allPassed ? 0 : 1;
 }

@@ -1,12 +1,14 @@
 #include "scenario_parser.h"
 
 #include "problem_list.h"
+#include "scenario_language.h"
 #include "text_file.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <sstream>
 
@@ -195,8 +197,7 @@ void routerStep(reader& in, scenario_step& step, const std::string& verb) {
 }
 
 void expectation(reader& in, scenario_step& step) {
-    const word& what = in.take("what to expect: crosspoint, enabled, disabled, property, "
-                               "command, no command or violation");
+    const word& what = in.take("what to expect (" + scenarioVerbs(true) + ")");
     const std::string& verb = what.text;
     if (!what.quoted && verb == "crosspoint") {
         step.what = scenario_step::kind::expectCrosspoint;
@@ -231,6 +232,37 @@ void expectation(reader& in, scenario_step& step) {
         }
         step.name = text.text;
         in.end("the command text");
+    } else if (!what.quoted && verb == "commands") {
+        step.what = scenario_step::kind::expectCommands;
+        using place = scenario_step::run_place;
+        step.place = in.takeIf("first")       ? place::first
+                     : in.takeIf("last")      ? place::last
+                     : in.takeIf("including") ? place::including
+                                              : place::whole;
+        while (!in.atEnd() || step.texts.empty()) {
+            const word& text = in.take("a command text in double quotes");
+            if (!text.quoted) {
+                expected("a command text in double quotes, found " + shown(text));
+            }
+            step.texts.push_back(text.text);
+        }
+    } else if (!what.quoted && verb == "answer") {
+        step.what = scenario_step::kind::expectAnswer;
+        const word& text = in.take("null or an answer text in double quotes after 'answer'");
+        if (!text.quoted && text.text != "null") {
+            expected("null or an answer text in double quotes after 'answer', found " +
+                     shown(text));
+        }
+        step.null = !text.quoted;
+        step.name = text.text;
+        in.end("the answer");
+    } else if (!what.quoted && verb == "timers") {
+        step.what = scenario_step::kind::expectTimers;
+        step.number = in.integer("a number of timers after 'timers'", 0, int32High);
+        in.end("the number of timers");
+    } else if (!what.quoted && verb == "refused") {
+        step.what = scenario_step::kind::expectRefused;
+        in.end("'refused'");
     } else if (!what.quoted && verb == "violation") {
         step.what = scenario_step::kind::expectViolation;
         const word& id = in.take("a violation id such as reply-not-handed-back");
@@ -245,15 +277,15 @@ void expectation(reader& in, scenario_step& step) {
         step.violation = *kind;
         in.end("the violation id");
     } else {
-        expected("crosspoint, enabled, disabled, property, command, no command or violation "
-                 "after 'expect', found " +
-                 shown(what));
+        expected(scenarioVerbs(true) + " after 'expect', found " + shown(what));
     }
 }
 
 // Parses one line; nothing for blank lines. A "panels" line sets panels instead of a step.
+// A "facility" line sets facility instead of a step.
 std::optional<scenario_step> parseLine(const std::string& line, int number,
-                                       std::optional<int>& panels) {
+                                       std::optional<int>& panels,
+                                       std::optional<std::string>& facility) {
     std::vector<word> words = splitWords(line);
     if (words.empty()) {
         const std::size_t start = line.find_first_not_of(" \t");
@@ -282,6 +314,15 @@ std::optional<scenario_step> parseLine(const std::string& line, int number,
     if (name == "panels") {
         panels = static_cast<int>(in.integer("the number of desks after 'panels'", 1, 16));
         in.end("the number of desks");
+        return std::nullopt;
+    }
+    if (name == "facility") {
+        const word& file = in.take("a facility file in double quotes after 'facility'");
+        if (!file.quoted || file.text.empty()) {
+            expected("a facility file in double quotes after 'facility', found " + shown(file));
+        }
+        facility = file.text;
+        in.end("the facility file");
         return std::nullopt;
     }
     if (name == "desk") {
@@ -317,15 +358,16 @@ std::optional<scenario_step> parseLine(const std::string& line, int number,
         step.what = scenario_step::kind::query;
         step.name = in.take("a property text after 'query', such as \"return=all\"").text;
         in.end("the property text");
+    } else if (name == "close") {
+        step.what = scenario_step::kind::close;
+        in.end("'close'");
     } else if (name == "view") {
         step.what = scenario_step::kind::view;
         in.end("'view'");
     } else if (name == "expect") {
         expectation(in, step);
     } else {
-        expected("an action (panels, desk, select, click, wait, route, revertive, query, view) "
-                 "or 'expect', found " +
-                 shown(verb));
+        expected("an action (" + scenarioVerbs(false) + ") or 'expect', found " + shown(verb));
     }
     return step;
 }
@@ -348,23 +390,31 @@ scenario parseScenario(const std::string& text, const std::string& origin) {
         ++number;
         try {
             std::optional<int> panels;
-            std::optional<scenario_step> step = parseLine(line, number, panels);
+            std::optional<std::string> facility;
+            std::optional<scenario_step> step = parseLine(line, number, panels, facility);
             if (step && step->what == scenario_step::kind::comment) {
                 step->continues = lastComment == number - 1;
                 lastComment = number;
             }
-            if (panels) {
+            if (panels || facility) {
+                const std::string verb = panels ? "panels" : "facility";
                 const bool onlyComments =
                     std::all_of(result.steps.begin(), result.steps.end(), [](const auto& earlier) {
                         return earlier.what == scenario_step::kind::comment;
                     });
                 if (!onlyComments) {
-                    throw line_error{"'panels' must come before every other line"};
+                    throw line_error{"'" + verb + "' must come before every other line"};
                 }
-                if (result.panels) {
-                    throw line_error{"'panels' is given twice"};
+                if ((panels && result.panels) || (facility && !result.facilityLine.empty())) {
+                    throw line_error{"'" + verb + "' is given twice"};
                 }
-                result.panels = panels;
+                if (panels) {
+                    result.panels = panels;
+                } else {
+                    result.facilityLine = *facility;
+                    result.facilityFile = *facility;
+                    result.facilityAt = number;
+                }
             }
             if (step) {
                 result.steps.push_back(std::move(*step));
@@ -386,20 +436,34 @@ scenario readScenarioFile(const std::string& path) {
     } catch (const text_file_error& error) {
         throw scenario_error(error.what());
     }
-    return parseScenario(text, path);
+    scenario result = parseScenario(text, path);
+    if (!result.facilityLine.empty()) {
+        const std::filesystem::path facility(result.facilityLine);
+        result.facilityFile = facility.is_absolute()
+                                  ? facility.string()
+                                  : (std::filesystem::path(path).parent_path() / facility)
+                                        .lexically_normal()
+                                        .string();
+    }
+    return result;
 }
 
 std::optional<scenario_step> parseScenarioLine(const std::string& line, const std::string& origin,
                                                int number) {
     try {
         std::optional<int> panels;
-        std::optional<scenario_step> step = parseLine(line, number, panels);
+        std::optional<std::string> facility;
+        std::optional<scenario_step> step = parseLine(line, number, panels, facility);
         if (step && step->what == scenario_step::kind::comment) {
             return std::nullopt;
         }
         if (panels) {
             throw line_error{"'panels' can only begin a scenario file; start the shell with "
                              "--panels instead"};
+        }
+        if (facility) {
+            throw line_error{"'facility' can only begin a scenario file; start the shell with "
+                             "--facility instead"};
         }
         return step;
     } catch (const line_error& error) {

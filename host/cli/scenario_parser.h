@@ -1,13 +1,15 @@
 // scenario_parser: the scenario language, a run of operator actions and expectations, and its
 // reader.
 //
-// The language is line based; "#" starts a comment (outside double quotes), blank lines are
-// skipped; a line that is all comment is narration, carried into the transcript for its readers
-// (except "# exit status: N", which only the golden tests read); words are separated by spaces, and
-// a text with spaces goes in double quotes (\" and
+// The language is described once, in scenario_language.h. It is line based; "#" starts a comment
+// (outside double quotes), blank lines are skipped; a line that is all comment is narration,
+// carried into the transcript for its readers (except "# exit status: N", which only the golden
+// tests read); words are separated by spaces, and a text with spaces goes in double quotes (\" and
 // \\ inside). Actions act on the current desk (desk 1 until a "desk" line changes it):
 //
-//   panels 2                          how many desks share the facility (before any other line)
+//   panels 2                          how many desks share the facility (opening lines only)
+//   facility "plant/facility.toml"    the scenario's own facility file, relative to the scenario
+//                                     file (opening lines only): its layouts and its panel path
 //   desk 2                            the following lines act on desk 2
 //   select 5 [in LIST]                the operator picks item 5 of a list (default: the first)
 //   select "Studio A" [in LIST]       ... or the item with this text
@@ -16,14 +18,27 @@
 //   route ROUTER DEST SOURCE          someone else makes a crosspoint: the panels hear of it
 //   revertive ROUTER DEST SOURCE      the router reports a source without routing it
 //   query "return=all"                the host asks the panel a property query
+//   close                             the host deletes the desk's panel; later actions on the
+//                                     desk are refused
 //   view                              shows the views again
 //
-// Expectations (checked on the current desk; a failed one fails the run):
+// Expectations (checked on the current desk; a failed one fails the run). "The last action" is
+// the last action line; before the first one it is the creation of the last desk, so the
+// start-up conversation can be checked by expectations before any action:
 //
 //   expect crosspoint ROUTER DEST = SOURCE     the router carries SOURCE at DEST
 //   expect enabled CONTROL | expect disabled CONTROL
 //   expect property CONTROL NAME = VALUE       the control's property as the host holds it
 //   expect [no] command [starting] "TEXT"      a command the desk sent during the last action
+//   expect commands "T1" "T2" ...              the desk's commands of the last action, all of
+//                                              them, in this order
+//   expect commands first|last|including "T1" ...
+//                                              ... begin with, end with or hold this run of them
+//   expect answer null | expect answer "TEXT"  the panel's answer to the last action, a query
+//   expect timers N                            the desk runs N timers
+//   expect refused                             the last action was refused (no such desk or
+//                                              control, a closed desk): claims that refusal,
+//                                              which then does not fail the run
 //   expect violation ID                        a contract violation during the last action,
 //                                              which then does not fail the run
 //
@@ -49,11 +64,16 @@ struct scenario_step {
         route,
         revertive,
         query,
+        close,
         view,
         expectCrosspoint,
         expectEnabled,
         expectProperty,
         expectCommand,
+        expectCommands,
+        expectAnswer,
+        expectTimers,
+        expectRefused,
         expectViolation,
     };
 
@@ -61,7 +81,7 @@ struct scenario_step {
     int line = 0;
     std::string text; // the line as written, without its comment; a comment's text
 
-    std::int64_t number = 0; // desk, item index, milliseconds
+    std::int64_t number = 0; // desk, item index, milliseconds, timers
     std::string name;        // control, item text, query text, router, command text
     std::string list;        // select: the list named with "in"
     std::string property;    // expect property
@@ -73,11 +93,22 @@ struct scenario_step {
     bool negated = false;   // expect no command
     bool prefix = false;    // expect command starting
     violation_kind violation = violation_kind::malformedCommand;
+
+    // expect commands: where the run of texts must stand among the last action's commands.
+    enum class run_place { whole, first, last, including };
+    run_place place = run_place::whole;
+    std::vector<std::string> texts; // expect commands
+    bool null = false;              // expect answer null
 };
 
 struct scenario {
     std::string origin;        // the file, for messages
     std::optional<int> panels; // from a "panels" line
+    // From a "facility" line: the file as written, and as found from the working directory
+    // (relative to the scenario file's folder).
+    std::string facilityLine;
+    std::string facilityFile;
+    int facilityAt = 0; // its line
     std::vector<scenario_step> steps;
 };
 

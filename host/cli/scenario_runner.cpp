@@ -1,5 +1,7 @@
 #include "scenario_runner.h"
 
+#include <algorithm>
+
 void scenario_runner::run(const scenario_step& step) {
     switch (step.what) {
     case scenario_step::kind::comment: {
@@ -26,6 +28,10 @@ void scenario_runner::run(const scenario_step& step) {
     case scenario_step::kind::expectEnabled:
     case scenario_step::kind::expectProperty:
     case scenario_step::kind::expectCommand:
+    case scenario_step::kind::expectCommands:
+    case scenario_step::kind::expectAnswer:
+    case scenario_step::kind::expectTimers:
+    case scenario_step::kind::expectRefused:
     case scenario_step::kind::expectViolation:
         expect(step);
         return;
@@ -36,6 +42,9 @@ void scenario_runner::run(const scenario_step& step) {
 }
 
 void scenario_runner::action(const scenario_step& step) {
+    lastWasQuery = step.what == scenario_step::kind::query;
+    lastAnswer.reset();
+    lastRefused = false;
     action_result result;
     switch (step.what) {
     case scenario_step::kind::select:
@@ -52,6 +61,10 @@ void scenario_runner::action(const scenario_step& step) {
         break;
     case scenario_step::kind::query:
         result = host.query(deskNumber, step.name);
+        lastAnswer = result.answer;
+        break;
+    case scenario_step::kind::close:
+        result = host.close(deskNumber);
         break;
     case scenario_step::kind::route:
     case scenario_step::kind::revertive: {
@@ -76,6 +89,7 @@ void scenario_runner::action(const scenario_step& step) {
 
 void scenario_runner::cannot(const std::string& problem) {
     ++problems;
+    lastRefused = true;
     transcript_entry entry;
     entry.kind = entry_kind::problem;
     entry.time = host.clock().now();
@@ -169,6 +183,30 @@ void scenario_runner::expect(const scenario_step& step) {
                                    " sent no such command during the last action");
         return;
     }
+    case scenario_step::kind::expectCommands:
+        expectCommands(step);
+        return;
+    case scenario_step::kind::expectAnswer: {
+        const bool met = lastWasQuery && (step.null ? !lastAnswer : lastAnswer == step.name);
+        verdict(step, met,
+                !lastWasQuery ? "the last action was not a query"
+                : lastAnswer  ? "it answered \"" + *lastAnswer + "\", handed back to it"
+                              : "it answered null");
+        return;
+    }
+    case scenario_step::kind::expectTimers: {
+        const int running = host.timersRunning(deskNumber);
+        verdict(step, running == step.number,
+                "desk " + std::to_string(deskNumber) + " runs " + std::to_string(running));
+        return;
+    }
+    case scenario_step::kind::expectRefused:
+        verdict(step, lastRefused, "the last action was carried out");
+        if (lastRefused) {
+            lastRefused = false;
+            --problems; // claimed: reported, but expected
+        }
+        return;
     case scenario_step::kind::expectViolation:
         verdict(step, host.log().claimViolation(step.violation),
                 "no such violation during the last action");
@@ -176,6 +214,45 @@ void scenario_runner::expect(const scenario_step& step) {
     default:
         return;
     }
+}
+
+// Texts of the commands, quoted, one space apart: how a failed "expect commands" shows them.
+namespace {
+std::string quotedTexts(const std::vector<std::string>& texts) {
+    std::string shown;
+    for (const std::string& text : texts) {
+        shown += (shown.empty() ? "\"" : " \"") + text + "\"";
+    }
+    return shown.empty() ? "none" : shown;
+}
+} // namespace
+
+void scenario_runner::expectCommands(const scenario_step& step) {
+    std::vector<std::string> sent;
+    for (const logged_command* command : host.log().commandsOfAction(deskNumber)) {
+        sent.push_back(command->text);
+    }
+    const std::vector<std::string>& run = step.texts;
+    const auto matchesAt = [&](std::size_t at) {
+        return at + run.size() <= sent.size() &&
+               std::equal(run.begin(), run.end(), sent.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    bool met = false;
+    switch (step.place) {
+    case scenario_step::run_place::whole:
+        met = sent == run;
+        break;
+    case scenario_step::run_place::first:
+        met = matchesAt(0);
+        break;
+    case scenario_step::run_place::last:
+        met = sent.size() >= run.size() && matchesAt(sent.size() - run.size());
+        break;
+    case scenario_step::run_place::including:
+        met = std::search(sent.begin(), sent.end(), run.begin(), run.end()) != sent.end();
+        break;
+    }
+    verdict(step, met, "desk " + std::to_string(deskNumber) + " sent " + quotedTexts(sent));
 }
 
 scenario_outcome runScenario(const scenario& play, const std::string& name,

@@ -4,7 +4,8 @@
 // desks and the routers follow every action. Each expectation is checked against what the host
 // holds (the routers, the controls of the current desk's layout, the commands and violations of
 // the last action) and written to the transcript as met or failed, with what was found instead.
-// An action that cannot be carried out (no such control, no such router) counts as a failure.
+// An action that cannot be carried out (no such control, no such router, a closed desk) is
+// reported and counts as a failure, unless an "expect refused" right after it claims it.
 //
 // runScenario() plays a whole scenario on a fresh emulator: creates the desks, runs the steps,
 // deletes the panels and writes a summary line.
@@ -31,6 +32,7 @@ public:
 private:
     void action(const scenario_step& step);
     void expect(const scenario_step& step);
+    void expectCommands(const scenario_step& step);
     // The outcome of an expectation: met when found equals wanted, else found is reported.
     void verdict(const scenario_step& step, bool met, const std::string& found);
     void cannot(const std::string& problem);
@@ -39,6 +41,11 @@ private:
     emulator& host;
     transcript& record;
     int deskNumber = 1;
+    // The last action: its answer, if it was a query (none: null), and whether it was refused and
+    // that refusal not yet claimed.
+    bool lastWasQuery = false;
+    std::optional<std::string> lastAnswer;
+    bool lastRefused = false;
     int passed = 0;
     int failures = 0;
     int problems = 0;

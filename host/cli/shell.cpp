@@ -1,5 +1,7 @@
 #include "shell.h"
 
+#include "scenario_language.h"
+
 #include <algorithm>
 #include <iostream>
 
@@ -9,24 +11,6 @@
 #endif
 
 namespace {
-
-const char* helpText =
-    R"(The scenario language, one line at a time (a text with spaces in double quotes):
-  desk N                          act on desk N
-  select N | select "TEXT"        pick an item of the first list ([in LIST] for another)
-  click CONTROL                   click a control
-  wait 3s | wait 1500ms           let time pass
-  route ROUTER DEST SOURCE        make a crosspoint behind the panels' back
-  revertive ROUTER DEST SOURCE    let the router report a source without routing it
-  query "TEXT"                    ask the panel a property query
-  view                            show the desks and the routers
-  expect crosspoint ROUTER DEST = SOURCE
-  expect enabled|disabled CONTROL
-  expect property CONTROL NAME = VALUE
-  expect [no] command [starting] "TEXT"
-  expect violation ID
-  help, quit
-)";
 
 // Reads lines from standard input, waiting at most a given time for the next one.
 class line_reader {
@@ -126,7 +110,7 @@ int readLines(emulator& host, scenario_runner& runner, bool realtime, std::ostre
             break;
         }
         if (word == "help") {
-            prompts << helpText;
+            prompts << scenarioHelp();
             continue;
         }
         try {

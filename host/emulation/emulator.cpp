@@ -8,7 +8,7 @@
 namespace {
 
 action_result problem(std::string text) {
-    return {false, std::move(text)};
+    return {false, std::move(text), std::nullopt};
 }
 
 std::string seconds(std::int64_t milliseconds) {
@@ -222,6 +222,21 @@ action_result emulator::query(int deskNumber, const std::string& property) {
     entry.text = "the panel answers " + text_transcript::replyText(answer) +
                  (answer ? ", handed back to it" : "");
     record.add(std::move(entry));
+    result.answer = answer;
+    afterCall();
+    runUntil(time.now());
+    return result;
+}
+
+action_result emulator::close(int deskNumber) {
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    beginAction(deskNumber, "the host deletes the panel");
+    target->destroy();
+    timers.stopAll(deskNumber);
     afterCall();
     runUntil(time.now());
     return result;

@@ -58,6 +58,7 @@ private:
 struct action_result {
     bool done = true;
     std::string problem;
+    std::optional<std::string> answer; // a query's answer; none: null
 };
 
 class emulator {
@@ -80,6 +81,9 @@ public:
     action_result selectNamed(int deskNumber, const std::string& list, const std::string& item);
     action_result click(int deskNumber, const std::string& control);
     action_result query(int deskNumber, const std::string& property);
+    // The host deletes the desk's panel, which should send "AS" as its last command; the desk's
+    // timers stop, and later actions on it are refused.
+    action_result close(int deskNumber);
     // The clock moves on by milliseconds, delivering every tick and revertive due on the way.
     void advance(std::int64_t milliseconds);
     // A revertive as if the router had sent one, to every desk registered for the destination,
@@ -99,6 +103,8 @@ public:
 
     int desks() const { return static_cast<int>(all.size()); }
     const desk* deskNumbered(int number) const;
+    // How many timers the desk runs.
+    int timersRunning(int deskNumber) const { return timers.runningFor(deskNumber); }
     const facility& plant() const { return facilityModel; }
     const router_bank& routers() const { return bank; }
     run_log& log() { return happened; }

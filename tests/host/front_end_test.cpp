@@ -103,6 +103,16 @@ TEST(front_end, exitsTwoWithAMessageWhenTheRunCannotStart) {
     EXPECT_THAT(badScenario.err, HasSubstr("zeth_wrong.zeth:1: expected a control name"));
     EXPECT_THAT(badScenario.err, HasSubstr("zeth_wrong.zeth:2: expected a duration"));
 
+    // A facility named by the scenario is read beside it, and a bad one names the scenario line.
+    std::ofstream(workFolder() / "zeth_plant.toml") << "panel_path = \".\"\n[[routers]]\n";
+    const std::string ownFacility =
+        scenarioFile("zeth_own_plant.zeth", "# its own facility\nfacility \"zeth_plant.toml\"\n");
+    const finished badFacility = run({"run", "--plugin", scripted, ownFacility});
+    EXPECT_EQ(badFacility.status, 2);
+    EXPECT_THAT(badFacility.err, HasSubstr("zeth_own_plant.zeth:2: the facility file cannot be "
+                                           "used: " +
+                                           (workFolder() / "zeth_plant.toml").string() + ":2:"));
+
     EXPECT_EQ(run({"run", "/nonexistent/play.zeth"}).status, 2);
     EXPECT_EQ(run({"--panels", "0"}).status, 2);
     EXPECT_EQ(run({"--facility", "/nonexistent/plant.toml"}).status, 2);

@@ -58,6 +58,7 @@ TEST(scenario_parser, actions) {
 
     EXPECT_EQ(only("desk 2").number, 2);
     EXPECT_EQ(only("view").what, scenario_step::kind::view);
+    EXPECT_EQ(only("close").what, scenario_step::kind::close);
 }
 
 TEST(scenario_parser, durations) {
@@ -97,6 +98,21 @@ TEST(scenario_parser, expectations) {
     EXPECT_EQ(step.name, "TP 'say \"hi\"' '1' 'Take'");
     EXPECT_EQ(step.text, "expect command \"TP 'say \\\"hi\\\"' '1' 'Take'\"");
 
+    step = only("expect commands \"ET 1\" \"CD '1' 'Take'\"");
+    EXPECT_EQ(step.what, scenario_step::kind::expectCommands);
+    EXPECT_EQ(step.place, scenario_step::run_place::whole);
+    EXPECT_EQ(step.texts, (std::vector<std::string>{"ET 1", "CD '1' 'Take'"}));
+    EXPECT_EQ(only("expect commands first \"AS\"").place, scenario_step::run_place::first);
+    EXPECT_EQ(only("expect commands last \"AS\"").place, scenario_step::run_place::last);
+    EXPECT_EQ(only("expect commands including \"AS\"").place, scenario_step::run_place::including);
+
+    EXPECT_TRUE(only("expect answer null").null);
+    step = only("expect answer \"null\"");
+    EXPECT_FALSE(step.null);
+    EXPECT_EQ(step.name, "null");
+    EXPECT_EQ(only("expect timers 2").number, 2);
+    EXPECT_EQ(only("expect refused").what, scenario_step::kind::expectRefused);
+
     step = only("expect violation double-hand-back");
     EXPECT_EQ(step.violation, violation_kind::doubleHandBack);
 }
@@ -107,6 +123,19 @@ TEST(scenario_parser, panelsMayFollowCommentsAndBlankLinesAreSkipped) {
     ASSERT_EQ(play.steps.size(), 2u);
     EXPECT_EQ(play.steps[0].what, scenario_step::kind::comment);
     EXPECT_EQ(play.steps[1].line, 5);
+}
+
+// The facility file is found from the scenario file's folder.
+TEST(scenario_parser, facilityIsAnOpeningLineRelativeToTheScenario) {
+    const std::string folder = ::testing::TempDir() + "zeth_own_" + std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/play.zeth") << "# own plant\nfacility \"plant/f.toml\"\nclick Take\n";
+    const scenario play = readScenarioFile(folder + "/play.zeth");
+    EXPECT_EQ(play.facilityLine, "plant/f.toml");
+    EXPECT_EQ(play.facilityFile,
+              (std::filesystem::path(folder) / "plant/f.toml").lexically_normal().string());
+    EXPECT_EQ(play.facilityAt, 2);
+    EXPECT_THROW(parseScenarioLine("facility \"f.toml\"", "input", 1), scenario_error);
 }
 
 TEST(scenario_parser, wholeLineCommentsAreNarrationInParagraphs) {
@@ -154,8 +183,20 @@ TEST_P(scenario_parser_refuses, namingFileLineAndWhatWasExpected) {
 INSTANTIATE_TEST_SUITE_P(
     wrongLines, scenario_parser_refuses,
     ::testing::Values(
-        wrong_line{"jump", "expected an action (panels, desk, select, click, wait, route, "
-                           "revertive, query, view) or 'expect', found 'jump'"},
+        wrong_line{"jump", "expected an action (panels, facility, desk, select, click, wait, "
+                           "route, revertive, query, close, view) or 'expect', found 'jump'"},
+        wrong_line{"close 2", "expected the end of the line after 'close', found '2'"},
+        wrong_line{"facility plant.toml", "expected a facility file in double quotes after "
+                                          "'facility', found 'plant.toml'"},
+        wrong_line{"expect commands", "expected a command text in double quotes at the end"},
+        wrong_line{"expect commands last AS", "expected a command text in double quotes, found "
+                                              "'AS'"},
+        wrong_line{"expect answer maybe", "expected null or an answer text in double quotes "
+                                          "after 'answer', found 'maybe'"},
+        wrong_line{"expect timers -1", "expected a number of timers after 'timers' (a whole "
+                                       "number from 0 to"},
+        wrong_line{"expect refused now", "expected the end of the line after 'refused', found "
+                                         "'now'"},
         wrong_line{"click", "expected a control name after 'click' at the end of the line"},
         wrong_line{"click Take now", "expected the end of the line after the control name, "
                                      "found 'now'"},
@@ -171,7 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
         wrong_line{"route \"R7 SDI Router\" x 5", "expected a destination number"},
         wrong_line{"expect", "expected what to expect"},
         wrong_line{"expect nothing", "expected crosspoint, enabled, disabled, property, command, "
-                                     "no command or violation after 'expect', found 'nothing'"},
+                                     "commands, answer, timers, refused, violation after "
+                                     "'expect', found 'nothing'"},
         wrong_line{"expect crosspoint 20 102 5", "expected '=' between the destination and the "
                                                  "source, found '5'"},
         wrong_line{"expect property Take statesheet KX_TakeLow", "expected '=' between the "
@@ -179,24 +221,28 @@ INSTANTIATE_TEST_SUITE_P(
         wrong_line{"expect command RC", "expected a command text in double quotes, found 'RC'"},
         wrong_line{"expect no Take", "expected 'command' after 'expect no', found 'Take'"},
         wrong_line{"expect violation oops", "expected a violation id (reply-not-handed-back, "},
-        wrong_line{"\xEF\xBB\xBFjump", "expected an action (panels, desk, select, click, wait, "
-                                       "route, revertive, query, view) or 'expect', found 'jump'"},
+        wrong_line{"\xEF\xBB\xBFjump", "expected an action (panels, facility, desk, select, "
+                                       "click, wait, route, revertive, query, close, view) or "
+                                       "'expect', found 'jump'"},
         wrong_line{std::string("click\0Take", 10), "a NUL byte: this is not a text file"},
         wrong_line{"click \"T\xC3\"", "the byte 0xC3 is not UTF-8"},
         wrong_line{"click \"\xED\xA0\x80\"", "the byte 0xED is not UTF-8"}));
 
 TEST(scenario_parser, reportsEveryWrongLineAndWherePanelsMayStand) {
     try {
-        parseScenario("click Take\njump\npanels 2\nwait\n", "play.zeth");
+        parseScenario("click Take\njump\npanels 2\nwait\nfacility \"f.toml\"\n", "play.zeth");
         FAIL();
     } catch (const scenario_error& error) {
         const std::string message = error.what();
         EXPECT_THAT(message, HasSubstr("play.zeth:2: expected an action"));
         EXPECT_THAT(message, HasSubstr("play.zeth:3: 'panels' must come before every other line"));
         EXPECT_THAT(message, HasSubstr("play.zeth:4: expected a duration"));
+        EXPECT_THAT(message,
+                    HasSubstr("play.zeth:5: 'facility' must come before every other line"));
         EXPECT_EQ(message.find("play.zeth:1"), std::string::npos);
     }
     EXPECT_THROW(parseScenario("panels 2\npanels 3\n", "p"), scenario_error);
+    EXPECT_THROW(parseScenario("facility \"a\"\nfacility \"b\"\n", "p"), scenario_error);
 }
 
 TEST(scenario_parser, showsAScreenfulOfErrorsAndHowManyMore) {

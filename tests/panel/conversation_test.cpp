@@ -31,8 +31,8 @@ TEST(operator_conversation, take_from_end_to_end_then_undo_and_delete) {
     host_messages::revertive(*panel, 20, 101, 12);
     host_messages::revertive(*panel, 21, 201, 7);
     const R7_DESK& desk = *static_cast<R7_DESK*>(panel);
-    EXPECT_EQ(desk.videoTally[3], 12);
-    EXPECT_EQ(desk.audioTally[3], 7);
+    EXPECT_EQ(desk.state().videoTally[3], 12);
+    EXPECT_EQ(desk.state().audioTally[3], 7);
     host_messages::click(*panel, "Undo");
     delete panel;
 

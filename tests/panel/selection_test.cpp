@@ -101,28 +101,29 @@ TEST_P(selection, sends_the_commands_and_sets_the_state_of_its_row) {
         break;
     case start_state::undoWithBoth:
         takeToButton3();
-        panel->selectedPackage = 5;
-        panel->selectedDest = 1;
+        setSelections(5, 1);
         break;
     }
     sent();
-    const bool levelsBefore[] = {panel->videoLevel, panel->audioLevel};
+    const bool levelsBefore[] = {panel->state().videoLevel, panel->state().audioLevel};
     click(c.control, c.message);
     EXPECT_THAT(sent(), ElementsAreArray(c.commands));
-    EXPECT_EQ(panel->selectedPackage, c.selectedPackage);
-    EXPECT_EQ(panel->selectedDest, c.selectedDest);
-    EXPECT_EQ(panel->takeEnabled, c.armed);
-    EXPECT_EQ(panel->flashing, c.armed);
+    EXPECT_EQ(panel->state().selectedPackage, c.selectedPackage);
+    EXPECT_EQ(panel->state().selectedDest, c.selectedDest);
+    EXPECT_EQ(panel->state().takeEnabled, c.armed);
+    EXPECT_EQ(panel->state().flashing, c.armed);
     if (!c.commands.empty() && c.commands.back() == startFlash) {
-        EXPECT_EQ(panel->flashCount, 10);
+        EXPECT_EQ(panel->state().flashCount, 10);
     }
-    EXPECT_FALSE(panel->undoAvailable);
-    EXPECT_EQ(panel->undoRecord.videoSource, 0);
-    EXPECT_EQ(panel->undoRecord.audioSource, 0);
-    EXPECT_EQ(panel->undoRecord.videoDestination, 0);
-    EXPECT_EQ(panel->undoRecord.audioDestination, 0);
-    EXPECT_EQ(panel->videoLevel, levelsBefore[0] != (std::string(c.control) == "videolevel"));
-    EXPECT_EQ(panel->audioLevel, levelsBefore[1] != (std::string(c.control) == "audiolevel"));
+    EXPECT_FALSE(panel->state().undoAvailable);
+    EXPECT_EQ(panel->state().undoRecord.videoSource, 0);
+    EXPECT_EQ(panel->state().undoRecord.audioSource, 0);
+    EXPECT_EQ(panel->state().undoRecord.videoDestination, 0);
+    EXPECT_EQ(panel->state().undoRecord.audioDestination, 0);
+    EXPECT_EQ(panel->state().videoLevel,
+              levelsBefore[0] != (std::string(c.control) == "videolevel"));
+    EXPECT_EQ(panel->state().audioLevel,
+              levelsBefore[1] != (std::string(c.control) == "audiolevel"));
 }
 
 INSTANTIATE_TEST_SUITE_P(rows, selection, ::testing::ValuesIn(selectionCases),
@@ -139,14 +140,14 @@ TEST_F(selection_sequences, disarming_keeps_the_count_and_the_last_state_sheet) 
     sent();
     click("Sources", "index=0");
     EXPECT_THAT(sent(), ElementsAre("CD '1' 'Take'", "ET 1")); // no state sheet
-    EXPECT_EQ(panel->flashCount, 7);
+    EXPECT_EQ(panel->state().flashCount, 7);
 }
 
 TEST_F(selection_sequences, two_level_toggles_restore_flag_and_image) {
     start();
     click("audiolevel");
     click("audiolevel");
-    EXPECT_TRUE(panel->audioLevel);
+    EXPECT_TRUE(panel->state().audioLevel);
     EXPECT_THAT(sent(), ElementsAre("TP 'pixmap=/images/SmallCross.png' '1' 'audiolevel'",
                                     "TP 'pixmap=/images/SmallTick.png' '1' 'audiolevel'"));
 }
@@ -159,7 +160,7 @@ TEST_F(selection_sequences, both_levels_off_still_arm_take) {
     click("Dest_4");
     click("Sources", "index=2");
     EXPECT_THAT(sent(), ElementsAre(enableTake, high, startFlash));
-    EXPECT_TRUE(panel->takeEnabled);
+    EXPECT_TRUE(panel->state().takeEnabled);
 }
 
 struct ignored_event {
@@ -201,12 +202,11 @@ TEST_P(ignored, sends_nothing_and_changes_nothing) {
     // Undo ready with both selections made (set directly): handling the event in any way would
     // send something or change a field.
     takeToButton3();
-    panel->selectedPackage = 5;
-    panel->selectedDest = 2;
-    const auto before = facility::fieldsOf(*panel);
+    setSelections(5, 2);
+    const R7_DESK::desk_state before = panel->state();
     click(e.control, e.message, e.panelId);
     EXPECT_THAT(sent(), IsEmpty());
-    EXPECT_EQ(facility::fieldsOf(*panel), before);
+    EXPECT_EQ(panel->state(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(events, ignored, ::testing::ValuesIn(ignoredEvents),

@@ -32,21 +32,21 @@ TEST_F(take_and_undo, worked_take_and_undo_send_their_exact_commands) {
                             "RN 15 0 5", "RC 20 12 101 ',' 0", "RC 21 7 201 ',' 0",
                             "TP 'select=-1' '1' 'Sources'", "TP 'index=-1' '1' 'Dest_3'",
                             "CE '1' 'Undo'"));
-    EXPECT_EQ(panel->undoRecord.videoSource, 4);
-    EXPECT_EQ(panel->undoRecord.audioSource, 9);
-    EXPECT_EQ(panel->undoRecord.videoDestination, 101);
-    EXPECT_EQ(panel->undoRecord.audioDestination, 201);
-    EXPECT_EQ(panel->selectedPackage, -1);
-    EXPECT_EQ(panel->selectedDest, 0);
-    EXPECT_TRUE(panel->undoAvailable);
-    EXPECT_FALSE(panel->takeEnabled);
-    EXPECT_FALSE(panel->flashing);
+    EXPECT_EQ(panel->state().undoRecord.videoSource, 4);
+    EXPECT_EQ(panel->state().undoRecord.audioSource, 9);
+    EXPECT_EQ(panel->state().undoRecord.videoDestination, 101);
+    EXPECT_EQ(panel->state().undoRecord.audioDestination, 201);
+    EXPECT_EQ(panel->state().selectedPackage, -1);
+    EXPECT_EQ(panel->state().selectedDest, 0);
+    EXPECT_TRUE(panel->state().undoAvailable);
+    EXPECT_FALSE(panel->state().takeEnabled);
+    EXPECT_FALSE(panel->state().flashing);
 
     click("Undo");
     EXPECT_THAT(sent(), ElementsAre("CD '1' 'Undo'", "RC 20 4 101 ',' 0", "RC 21 9 201 ',' 0"));
-    EXPECT_FALSE(panel->undoAvailable);
-    EXPECT_EQ(panel->undoRecord.videoSource, 0);
-    EXPECT_EQ(panel->undoRecord.audioDestination, 0);
+    EXPECT_FALSE(panel->state().undoAvailable);
+    EXPECT_EQ(panel->state().undoRecord.videoSource, 0);
+    EXPECT_EQ(panel->state().undoRecord.audioDestination, 0);
 
     click("Undo"); // delivered although disabled: the record is gone
     EXPECT_THAT(sent(), ElementsAre("CD '1' 'Undo'"));
@@ -138,12 +138,12 @@ TEST_P(take_cases, route_and_restore_only_what_the_entry_levels_and_numbers_allo
     expected.insert(expected.end(), {"TP 'select=-1' '1' 'Sources'", "TP 'index=-1' '1' 'Dest_3'",
                                      "CE '1' 'Undo'"});
     EXPECT_THAT(sent(), ElementsAreArray(expected));
-    const R7_DESK::undo_record& r = panel->undoRecord;
+    const R7_DESK::undo_record& r = panel->state().undoRecord;
     EXPECT_THAT(
         (std::array<int, 4>{r.videoSource, r.audioSource, r.videoDestination, r.audioDestination}),
         ElementsAreArray(c.record));
-    EXPECT_TRUE(panel->undoAvailable);
-    EXPECT_EQ(panel->selectedDest, 0);
+    EXPECT_TRUE(panel->state().undoAvailable);
+    EXPECT_EQ(panel->state().selectedDest, 0);
 
     click("Undo");
     expected = {"CD '1' 'Undo'"};
@@ -162,31 +162,31 @@ TEST_F(take_flash, alternates_ten_times_then_disarms_in_the_high_sheet) {
     click("Dest_3");
     EXPECT_THAT(sent(), ElementsAre("CE '1' 'Take'", "TP 'statesheet=KX_TakeHigh' '1' 'Take'",
                                     "ET 1 1000"));
-    EXPECT_EQ(panel->flashCount, 10);
+    EXPECT_EQ(panel->state().flashCount, 10);
 
     const std::string high = "TP 'statesheet=KX_TakeHigh' '1' 'Take'";
     const std::string low = "TP 'statesheet=KX_TakeLow' '1' 'Take'";
     for (int count = 9; count >= 1; --count) {
         tick();
         EXPECT_THAT(sent(), ElementsAre(count % 2 == 0 ? high : low)) << count;
-        EXPECT_EQ(panel->flashCount, count);
-        EXPECT_TRUE(panel->takeEnabled);
-        EXPECT_TRUE(panel->flashing);
+        EXPECT_EQ(panel->state().flashCount, count);
+        EXPECT_TRUE(panel->state().takeEnabled);
+        EXPECT_TRUE(panel->state().flashing);
     }
     tick();
     EXPECT_THAT(sent(), ElementsAre(high, "ET 1", "CD '1' 'Take'"));
-    EXPECT_EQ(panel->flashCount, 0);
-    EXPECT_FALSE(panel->takeEnabled);
-    EXPECT_FALSE(panel->flashing);
-    EXPECT_EQ(panel->selectedPackage, 5);
-    EXPECT_EQ(panel->selectedDest, 3);
+    EXPECT_EQ(panel->state().flashCount, 0);
+    EXPECT_FALSE(panel->state().takeEnabled);
+    EXPECT_FALSE(panel->state().flashing);
+    EXPECT_EQ(panel->state().selectedPackage, 5);
+    EXPECT_EQ(panel->state().selectedDest, 3);
 
     // A tick the host still delivers counts on below 0; -1 is odd.
     tick();
     EXPECT_THAT(sent(), ElementsAre(low));
     tick();
     EXPECT_THAT(sent(), ElementsAre(high));
-    EXPECT_EQ(panel->flashCount, -2);
+    EXPECT_EQ(panel->state().flashCount, -2);
 }
 
 TEST_F(take_flash, a_further_selection_restarts_the_count_without_enabling_again) {
@@ -199,7 +199,7 @@ TEST_F(take_flash, a_further_selection_restarts_the_count_without_enabling_again
     click("Dest_3");
     EXPECT_THAT(sent(), ElementsAre("TP 'index=-1' '1' 'Dest_3'",
                                     "TP 'statesheet=KX_TakeHigh' '1' 'Take'", "ET 1 1000"));
-    EXPECT_EQ(panel->flashCount, 10);
+    EXPECT_EQ(panel->state().flashCount, 10);
 }
 
 TEST_F(take_flash, late_ticks_after_a_disarm_end_the_count_once_more) {
@@ -217,7 +217,7 @@ TEST_F(take_flash, late_ticks_after_a_disarm_end_the_count_once_more) {
     tick();
     EXPECT_THAT(sent(),
                 ElementsAre("TP 'statesheet=KX_TakeHigh' '1' 'Take'", "ET 1", "CD '1' 'Take'"));
-    EXPECT_FALSE(panel->takeEnabled);
+    EXPECT_FALSE(panel->state().takeEnabled);
 }
 
 TEST_F(take_flash, other_timers_are_stopped_and_otherwise_ignored) {
@@ -225,13 +225,13 @@ TEST_F(take_flash, other_timers_are_stopped_and_otherwise_ignored) {
     arm();
     tick();
     sent();
-    const auto before = facility::fieldsOf(*panel);
+    const R7_DESK::desk_state before = panel->state();
     for (const auto& [timerId, command] :
          {std::pair<int, const char*>{2, "ET 2"}, {0, "ET 0"}, {-1, "ET -1"}}) {
         tick(timerId);
         EXPECT_THAT(sent(), ElementsAre(command));
     }
-    EXPECT_EQ(facility::fieldsOf(*panel), before);
+    EXPECT_EQ(panel->state(), before);
 }
 
 } // namespace

@@ -61,8 +61,8 @@ TEST_P(tally, keeps_the_reported_source_of_the_matching_button) {
         revertive(r[0], r[1], r[2]);
     }
     EXPECT_THAT(sent(), IsEmpty());
-    EXPECT_THAT(panel->videoTally, ElementsAreArray(c.videoTally));
-    EXPECT_THAT(panel->audioTally, ElementsAreArray(c.audioTally));
+    EXPECT_THAT(panel->state().videoTally, ElementsAreArray(c.videoTally));
+    EXPECT_THAT(panel->state().audioTally, ElementsAreArray(c.audioTally));
 }
 
 INSTANTIATE_TEST_SUITE_P(revertives, tally, ::testing::ValuesIn(tallyCases),
@@ -72,7 +72,7 @@ using queries = facility_test;
 
 TEST_F(queries, every_query_is_answered_with_null_and_nothing_else) {
     start();
-    const auto before = facility::fieldsOf(*panel);
+    const R7_DESK::desk_state before = panel->state();
     for (const char* text :
          {"return=all", "return", "return=", "return=ALL", "_events", "_events=x", "_commands",
           "_commands.a=b", "Return=all", "_Events", "other=all", "", "=all"}) {
@@ -80,7 +80,7 @@ TEST_F(queries, every_query_is_answered_with_null_and_nothing_else) {
     }
     EXPECT_EQ(host_messages::query(*panel, nullptr), nullptr);
     EXPECT_THAT(sent(), IsEmpty());
-    EXPECT_EQ(facility::fieldsOf(*panel), before);
+    EXPECT_EQ(panel->state(), before);
 }
 
 } // namespace

@@ -8,7 +8,10 @@
 #       [-DEMULATOR=qemu-i386] -P golden.cmake
 string(REGEX REPLACE "\\.approved\\." ".received." received "${APPROVED}")
 
+# A scenario runs from its own folder and is named without one, so that the paths it names (its
+# facility file, the panel path) read the same in the transcript wherever the tree is.
 set(expected_status 0)
+set(folder "${CMAKE_CURRENT_BINARY_DIR}")
 list(LENGTH ARGS count)
 if(count GREATER 0)
     list(GET ARGS -1 last)
@@ -17,10 +20,14 @@ if(count GREATER 0)
         if(status_line)
             string(REGEX REPLACE "^# exit status: " "" expected_status "${status_line}")
         endif()
+        get_filename_component(folder "${last}" DIRECTORY)
+        get_filename_component(file "${last}" NAME)
+        list(REMOVE_AT ARGS -1)
+        list(APPEND ARGS "${file}")
     endif()
 endif()
 
-execute_process(COMMAND ${EMULATOR} "${HOST}" ${ARGS}
+execute_process(COMMAND ${EMULATOR} "${HOST}" ${ARGS} WORKING_DIRECTORY "${folder}"
                 OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
 file(WRITE "${received}" "${output}")
 if(NOT status EQUAL expected_status)

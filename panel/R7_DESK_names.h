@@ -1,8 +1,9 @@
-// The names the panel relies on in its layout file and the host's configuration, exactly as the
-// host and the layout spell them. Used only by the R7_DESK implementation files.
+// R7_DESK_names: the names the panel relies on in its layout file and the host's configuration,
+// exactly as the host and the layout spell them, and the numbers of its Take flash. Used only by
+// the R7_DESK implementation files.
 #pragma once
 
-namespace r7_desk_layout {
+namespace r7_desk_names {
 
 // Every command and event of this panel names its own panel "1".
 inline constexpr const char* panel = "1";
@@ -49,4 +50,4 @@ inline constexpr int packageDatabase = 0;
 inline constexpr char entrySeparator = ',';
 inline constexpr const char* noSource = "-";
 
-} // namespace r7_desk_layout
+} // namespace r7_desk_names
