@@ -19,7 +19,7 @@ R7_DESK::R7_DESK(zeth_client_callback* hostObject, const char* path)
     disableControl(layout::panel, layout::undo);
 
     for (int n = 1; n <= buttonCount; ++n) {
-        const zeth_string control = zeth_string(layout::destinationPattern).arg(n, 0, 0, 10);
+        const command_argument control(layout::destinationPattern, n);
         textGet(layout::videoId, layout::panel, control, videoDestText);
         textGet(layout::audioId, layout::panel, control, audioDestText);
         videoDest[n] = videoDestText.toInt();

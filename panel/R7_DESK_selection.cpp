@@ -62,8 +62,7 @@ void R7_DESK::toggleLevel(bool& level, const char* control) {
 }
 
 void R7_DESK::resetDestinationButton() {
-    const zeth_string control = zeth_string(layout::destinationPattern).arg(selectedDest, 0, 0, 10);
-    textSetRaw(layout::deselectButton, layout::panel, control);
+    textSetRaw(layout::deselectButton, layout::panel, {layout::destinationPattern, selectedDest});
 }
 
 void R7_DESK::dropUndo() {

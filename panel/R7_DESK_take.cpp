@@ -53,8 +53,7 @@ void R7_DESK::take() {
 
     textSetRaw(layout::deselectList, layout::panel, layout::sources);
     selectedPackage = -1;
-    const zeth_string control = zeth_string(layout::destinationPattern).arg(d, 0, 0, 10);
-    textSetRaw(layout::deselectButton, layout::panel, control);
+    textSetRaw(layout::deselectButton, layout::panel, {layout::destinationPattern, d});
     selectedDest = 0;
     enableControl(layout::panel, layout::undo);
     undoAvailable = true;
