@@ -5,7 +5,7 @@
 // copied straight from what the caller holds: NUL-terminated texts, numbers (written by
 // writeNumber), and command_argument values, whose marker is filled as it is copied.
 //
-// Who uses it: the command operations of zeth_script_helper, on the host's calling thread; an
+// Who uses it: the command operations of zeth_commands, on the host's calling thread; an
 // object is never shared, copied or kept beyond the operation. c_str() stays valid until the
 // next append or the end of the object. Failure: when a longer text cannot get heap room, append
 // throws std::bad_alloc, which notify and the factory catch.
@@ -50,7 +50,7 @@ class command_text {
 public:
     static constexpr std::size_t inlineSize = 256;
 
-    command_text() noexcept { room[0] = '\0'; }
+    command_text() noexcept = default;
     command_text(const command_text&) = delete;
     command_text& operator=(const command_text&) = delete;
     ~command_text();
@@ -66,9 +66,22 @@ public:
         if (count >= capacity - used) {
             reserve(count);
         }
-        std::memcpy(text + used, piece, count);
+        char* const out = text + used;
+        // Pieces are short: copied inline, as two overlapping moves, instead of calling memcpy.
+        if (count >= 8 && count <= 16) {
+            std::memcpy(out, piece, 8);
+            std::memcpy(out + count - 8, piece + count - 8, 8);
+        } else if (count >= 4 && count < 8) {
+            std::memcpy(out, piece, 4);
+            std::memcpy(out + count - 4, piece + count - 4, 4);
+        } else if (count > 0 && count < 4) {
+            out[0] = piece[0];
+            out[count / 2] = piece[count / 2];
+            out[count - 1] = piece[count - 1];
+        } else if (count != 0) {
+            std::memcpy(out, piece, count);
+        }
         used += count;
-        text[used] = '\0';
         return *this;
     }
     command_text& append(int number) {
@@ -76,11 +89,14 @@ public:
             reserve(maxDecimalLength);
         }
         used = static_cast<std::size_t>(writeNumber(text + used, number) - text);
-        text[used] = '\0';
         return *this;
     }
 
-    const char* c_str() const noexcept { return text; }
+    // The text so far with its closing NUL, for which every append keeps room.
+    const char* c_str() noexcept {
+        text[used] = '\0';
+        return text;
+    }
     std::size_t length() const noexcept { return used; }
 
 private:

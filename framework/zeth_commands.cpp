@@ -65,7 +65,7 @@ void appendPanelAndControl(command_text& text, const command_argument& panel,
 zeth_commands::zeth_commands(zeth_client_callback* hostObject, const char* path)
     : host(hostObject), panelPath(path) {}
 
-void* zeth_commands::send(const command_text& text) {
+void* zeth_commands::send(command_text& text) {
     return send(text.c_str());
 }
 

@@ -67,7 +67,7 @@ public:
 
 protected:
     // Sends text with code 0 and returns the host's reply; null, and nothing sent, without a host.
-    void* send(const command_text& text);
+    void* send(command_text& text);
     // Sends a fixed text, such as the closing notice "AS".
     void* send(const char* text);
 

@@ -174,6 +174,11 @@ int zeth_string::split(char separator, zeth_string& left, zeth_string& right) co
         left.text = std::move(whole);
         return 0;
     }
+    if (&left != this && &right != this) {
+        left.text.assign(text, 0, at);
+        right.text.assign(text, at + 1, std::string::npos);
+        return 1;
+    }
     std::string before = text.substr(0, at);
     std::string after = text.substr(at + 1);
     left.text = std::move(before);

@@ -65,6 +65,11 @@ public:
     int firstInt() const noexcept;
 
     bool startsWith(const zeth_string& prefix) const noexcept;
+    bool startsWith(const char* prefix) const noexcept {
+        const char* wanted = prefix != nullptr ? prefix : "";
+        const std::size_t length = std::strlen(wanted); // folded for a constant text
+        return text.size() >= length && std::memcmp(text.data(), wanted, length) == 0;
+    }
 
     // Cuts the text at the first separator: left receives what stands before it and right what
     // follows it (further separators included). Without a separator, left receives the whole text
