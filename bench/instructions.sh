@@ -27,9 +27,21 @@ instructionsOf() {
     sed -n 's/^summary: *//p' "$work/out"
 }
 
+declare -A cost
 printf '%-22s %14s\n' operation instructions
 for op in $("$bench" --list); do
     empty=$(instructionsOf "$op" 0)
     full=$(instructionsOf "$op" "$count")
-    printf '%-22s %14d\n' "$op" $(((full - empty) / count))
+    cost[$op]=$(((full - empty) / count))
+    printf '%-22s %14d\n' "$op" "${cost[$op]}"
+done
+
+# The panel's path beside the two baselines of the same texts.
+printf '\n%-14s %14s %14s\n' operation panel/stream panel/memcpy
+for op in "${!cost[@]}"; do
+    name=${op#panel/}
+    if [[ $op == panel/* && -n ${cost[stream/$name]:-} && -n ${cost[memcpy/$name]:-} ]]; then
+        awk -v n="$name" -v p="${cost[$op]}" -v s="${cost[stream/$name]}" \
+            -v m="${cost[memcpy/$name]}" 'BEGIN { printf "%-14s %13.2fx %13.2fx\n", n, p / s, p / m }'
+    fi
 done
