@@ -10,6 +10,9 @@
 // cycle, reported as messages (calls into the panel) per second. One round is counted first with a
 // call monitor, which then stays off so that the timed rounds pay nothing for it.
 //
+// desksStartUp and crosspointHeardByAll show how a facility of 10, 100 and 1,000 desks starts and
+// hears one crosspoint change, with the transcript off.
+//
 // "--smoke" runs one short run of each only (the ci preset's brief test); otherwise 25,000,
 // 50,000 and 100,000 cycles, one run each, and 20,000 rounds of messages.
 #include "builtin_files.h"
@@ -26,6 +29,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <ostream>
 #include <streambuf>
@@ -199,6 +203,47 @@ void hostMessages(benchmark::State& state) {
         benchmark::Counter::kIsRate);
 }
 
+// A large facility, the transcript off: the start-up of range(0) desks, and one crosspoint change
+// made behind the desks' back, which every desk (all registered for the destination) must hear.
+void desksStartUp(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        transcript quiet;
+        emulator host(builtinFacility(), builtinLayouts(), emulator_options{}, quiet);
+        state.ResumeTiming();
+        host.start(count);
+        state.PauseTiming();
+        if (host.log().unexpectedViolations() != 0) {
+            state.SkipWithError("a panel broke its contract during start-up");
+        }
+        host.finish();
+        state.ResumeTiming();
+    }
+}
+
+void crosspointHeardByAll(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    transcript quiet;
+    emulator_options options;
+    // The changes all happen at one instant of the clock: no runaway limit on their deliveries.
+    options.messageLimit = std::numeric_limits<std::int64_t>::max();
+    emulator host(builtinFacility(), builtinLayouts(), options, quiet);
+    host.start(count);
+    int source = 1;
+    for (auto _ : state) {
+        source = source % 32 + 1;
+        host.routeBehind(20, 101, source);
+    }
+    state.counters["deliveries_per_second"] =
+        benchmark::Counter(static_cast<double>(count) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    if (host.log().unexpectedViolations() != 0) {
+        state.SkipWithError("a panel broke its contract");
+    }
+    host.finish();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -225,6 +270,19 @@ int main(int argc, char** argv) {
                          ->ArgNames({"transcript", "rounds"});
     const int rounds = smoke ? 20 : 20000;
     messages->Args({0, rounds})->Args({1, rounds});
+    auto* startUp = benchmark::RegisterBenchmark("desksStartUp", desksStartUp)
+                        ->Unit(benchmark::kMillisecond)
+                        ->ArgName("desks");
+    auto* heard = benchmark::RegisterBenchmark("crosspointHeardByAll", crosspointHeardByAll)
+                      ->Unit(benchmark::kMicrosecond)
+                      ->ArgName("desks");
+    if (smoke) {
+        startUp->Arg(10)->Iterations(1);
+        heard->Arg(10)->Iterations(1);
+    } else {
+        startUp->Arg(10)->Arg(100)->Arg(1000)->Iterations(3);
+        heard->Arg(10)->Arg(100)->Arg(1000);
+    }
     int count = static_cast<int>(arguments.size());
     benchmark::Initialize(&count, arguments.data());
     if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
