@@ -1,5 +1,5 @@
-// Cost of building and sending each kind of command to a host that only looks at the text: the
-// numeric commands are formatted on the stack, the text commands built as zeth_string values.
+// Cost of building and sending each kind of command to a host that only looks at the text; every
+// command is composed in one buffer on the stack (command_text).
 #include "zeth_script_helper.h"
 
 #include <benchmark/benchmark.h>

@@ -5,9 +5,18 @@
 // Memory is reported as the heap's peak growth during the cycles (every allocation is counted)
 // and the process's peak resident size.
 //
-// "--smoke" runs one short run only (the ci preset's brief test); otherwise 25,000, 50,000 and
-// 100,000 cycles, one run each.
+// hostMessages pushes host messages through the real plug-in, the transcript off (no writer
+// attached) and on (the text transcript): rounds of a revertive burst, timer ticks and an operator
+// cycle, reported as messages (calls into the panel) per second. One round is counted first with a
+// call monitor, which then stays off so that the timed rounds pay nothing for it.
+//
+// desksStartUp and crosspointHeardByAll show how a facility of 10, 100 and 1,000 desks starts and
+// hears one crosspoint change, with the transcript off.
+//
+// "--smoke" runs one short run of each only (the ci preset's brief test); otherwise 25,000,
+// 50,000 and 100,000 cycles, one run each, and 20,000 rounds of messages.
 #include "builtin_files.h"
+#include "call_monitor.h"
 #include "emulator.h"
 #include "text_transcript.h"
 #include "transcript.h"
@@ -20,6 +29,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <ostream>
 #include <streambuf>
@@ -91,7 +101,10 @@ void operatorCycles(benchmark::State& state) {
         text_transcript text(discard);
         transcript record;
         record.attach(text);
-        emulator host(builtinFacility(), builtinLayouts(), emulator_options{}, record);
+        emulator_options options;
+        // Every cycle falls at the same instant of the clock: no runaway limit on the deliveries.
+        options.messageLimit = std::numeric_limits<std::int64_t>::max();
+        emulator host(builtinFacility(), builtinLayouts(), options, record);
         host.start(1);
         const std::size_t before = liveBytes.load();
         peakBytes.store(before);
@@ -125,6 +138,115 @@ void operatorCycles(benchmark::State& state) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// Counts the calls into the panels.
+class counting_monitor : public call_monitor {
+public:
+    void callBegins(int, const std::string&) override { ++calls; }
+    void callReturned() override {}
+    long long calls = 0;
+};
+
+// One round: a burst of 16 revertives, an operator's pick and button, three flash ticks, Take and
+// Undo (each with the revertives of its crosspoints).
+void messageRound(emulator& host, int round) {
+    for (int n = 0; n < 16; ++n) {
+        host.injectRevertive(20, 101 + n % 4, 1 + (round + n) % 32);
+    }
+    host.select(1, "Sources", 1 + round % 8);
+    host.click(1, "Dest_2");
+    host.advance(3000);
+    host.click(1, "Take");
+    host.click(1, "Undo");
+}
+
+void hostMessages(benchmark::State& state) {
+    const bool transcriptOn = state.range(0) != 0;
+    const auto rounds = static_cast<int>(state.range(1));
+    long long perRound = 0;
+    {
+        counting_monitor counter;
+        emulator_options options;
+        options.calls = &counter;
+        transcript quiet;
+        emulator host(builtinFacility(), builtinLayouts(), options, quiet);
+        host.start(1);
+        messageRound(host, 0);
+        const long long before = counter.calls;
+        messageRound(host, 1);
+        perRound = counter.calls - before;
+        host.finish();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        discarding_buffer nowhere;
+        std::ostream discard(&nowhere);
+        text_transcript text(discard);
+        transcript record;
+        if (transcriptOn) {
+            record.attach(text);
+        }
+        emulator host(builtinFacility(), builtinLayouts(), emulator_options{}, record);
+        host.start(1);
+        state.ResumeTiming();
+
+        for (int round = 0; round < rounds; ++round) {
+            messageRound(host, round);
+        }
+
+        state.PauseTiming();
+        if (host.log().unexpectedViolations() != 0) {
+            state.SkipWithError("the panel broke its contract during the run");
+        }
+        host.finish();
+        state.ResumeTiming();
+    }
+    state.counters["messages"] = static_cast<double>(perRound) * rounds;
+    state.counters["messages_per_second"] = benchmark::Counter(
+        static_cast<double>(perRound) * rounds * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+}
+
+// A large facility, the transcript off: the start-up of range(0) desks, and one crosspoint change
+// made behind the desks' back, which every desk (all registered for the destination) must hear.
+void desksStartUp(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        transcript quiet;
+        emulator host(builtinFacility(), builtinLayouts(), emulator_options{}, quiet);
+        state.ResumeTiming();
+        host.start(count);
+        state.PauseTiming();
+        if (host.log().unexpectedViolations() != 0) {
+            state.SkipWithError("a panel broke its contract during start-up");
+        }
+        host.finish();
+        state.ResumeTiming();
+    }
+}
+
+void crosspointHeardByAll(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    transcript quiet;
+    emulator_options options;
+    // The changes all happen at one instant of the clock: no runaway limit on their deliveries.
+    options.messageLimit = std::numeric_limits<std::int64_t>::max();
+    emulator host(builtinFacility(), builtinLayouts(), options, quiet);
+    host.start(count);
+    int source = 1;
+    for (auto _ : state) {
+        source = source % 32 + 1;
+        host.routeBehind(20, 101, source);
+    }
+    state.counters["deliveries_per_second"] =
+        benchmark::Counter(static_cast<double>(count) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    if (host.log().unexpectedViolations() != 0) {
+        state.SkipWithError("a panel broke its contract");
+    }
+    host.finish();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -144,6 +266,25 @@ int main(int argc, char** argv) {
         registered->Arg(50);
     } else {
         registered->Arg(25000)->Arg(50000)->Arg(100000);
+    }
+    auto* messages = benchmark::RegisterBenchmark("hostMessages", hostMessages)
+                         ->Unit(benchmark::kMillisecond)
+                         ->Iterations(1)
+                         ->ArgNames({"transcript", "rounds"});
+    const int rounds = smoke ? 20 : 20000;
+    messages->Args({0, rounds})->Args({1, rounds});
+    auto* startUp = benchmark::RegisterBenchmark("desksStartUp", desksStartUp)
+                        ->Unit(benchmark::kMillisecond)
+                        ->ArgName("desks");
+    auto* heard = benchmark::RegisterBenchmark("crosspointHeardByAll", crosspointHeardByAll)
+                      ->Unit(benchmark::kMicrosecond)
+                      ->ArgName("desks");
+    if (smoke) {
+        startUp->Arg(10)->Iterations(1);
+        heard->Arg(10)->Iterations(1);
+    } else {
+        startUp->Arg(10)->Arg(100)->Arg(1000)->Iterations(3);
+        heard->Arg(10)->Arg(100)->Arg(1000);
     }
     int count = static_cast<int>(arguments.size());
     benchmark::Initialize(&count, arguments.data());

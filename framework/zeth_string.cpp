@@ -1,5 +1,7 @@
 #include "zeth_string.h"
 
+#include "number_text.h"
+
 #include <climits>
 #include <cstddef>
 
@@ -31,30 +33,10 @@ int markerAt(const std::string& text, std::size_t at, std::size_t& digits) noexc
     return number;
 }
 
-// The number text of value in base, without padding; works for INT_MIN too.
+// The number text of value in base, without padding.
 std::string numberText(int value, int base) {
-    if (base < 2 || base > 36) {
-        base = 10;
-    }
-    unsigned long long magnitude =
-        value < 0 ? 0ULL - static_cast<unsigned long long>(static_cast<long long>(value))
-                  : static_cast<unsigned long long>(value);
-    char reversed[72];
-    std::size_t used = 0;
-    do {
-        const unsigned digit = static_cast<unsigned>(magnitude % static_cast<unsigned>(base));
-        reversed[used++] = static_cast<char>(digit < 10 ? '0' + digit : 'a' + (digit - 10));
-        magnitude /= static_cast<unsigned>(base);
-    } while (magnitude != 0);
-    std::string result;
-    result.reserve(used + 1);
-    if (value < 0) {
-        result.push_back('-');
-    }
-    while (used > 0) {
-        result.push_back(reversed[--used]);
-    }
-    return result;
+    char digits[maxNumberLength];
+    return std::string(digits, writeNumber(digits, value, base));
 }
 
 } // namespace
@@ -118,35 +100,11 @@ zeth_string zeth_string::arg(int value, char fill, unsigned width, int base) con
     return arg(zeth_string(value, fill, width, base));
 }
 
-bool zeth_string::operator==(const char* other) const noexcept {
-    return text == (other != nullptr ? other : "");
-}
-
 bool zeth_string::operator==(int number) const noexcept {
     // Compare against the canonical decimal text without building it on the heap.
-    char digits[16];
-    std::size_t used = 0;
-    unsigned long long magnitude =
-        number < 0 ? 0ULL - static_cast<unsigned long long>(static_cast<long long>(number))
-                   : static_cast<unsigned long long>(number);
-    do {
-        digits[used++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    const std::size_t expected = used + (number < 0 ? 1 : 0);
-    if (text.size() != expected) {
-        return false;
-    }
-    std::size_t at = 0;
-    if (number < 0 && text[at++] != '-') {
-        return false;
-    }
-    while (used > 0) {
-        if (text[at++] != digits[--used]) {
-            return false;
-        }
-    }
-    return true;
+    char digits[maxDecimalLength];
+    const char* end = writeNumber(digits, number);
+    return text.compare(0, std::string::npos, digits, static_cast<std::size_t>(end - digits)) == 0;
 }
 
 int zeth_string::toInt() const noexcept {
@@ -215,6 +173,11 @@ int zeth_string::split(char separator, zeth_string& left, zeth_string& right) co
         right.text.clear();
         left.text = std::move(whole);
         return 0;
+    }
+    if (&left != this && &right != this) {
+        left.text.assign(text, 0, at);
+        right.text.assign(text, at + 1, std::string::npos);
+        return 1;
     }
     std::string before = text.substr(0, at);
     std::string after = text.substr(at + 1);

@@ -8,6 +8,7 @@
 // Every entry from the host (factory, notify, destructor) catches it, so it never reaches the host.
 #pragma once
 
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -41,7 +42,11 @@ public:
     zeth_string arg(int value, char fill, unsigned width, int base) const;
 
     // Exact, case-sensitive equality; a null pointer equals the empty text.
-    bool operator==(const char* other) const noexcept;
+    bool operator==(const char* other) const noexcept {
+        const char* wanted = other != nullptr ? other : "";
+        const std::size_t length = std::strlen(wanted); // folded for a constant text
+        return text.size() == length && std::memcmp(text.data(), wanted, length) == 0;
+    }
     bool operator!=(const char* other) const noexcept { return !(*this == other); }
     // True when the text is exactly the canonical decimal form of number: "1" equals 1, while
     // "01", "+1" and " 1" do not.
@@ -60,6 +65,11 @@ public:
     int firstInt() const noexcept;
 
     bool startsWith(const zeth_string& prefix) const noexcept;
+    bool startsWith(const char* prefix) const noexcept {
+        const char* wanted = prefix != nullptr ? prefix : "";
+        const std::size_t length = std::strlen(wanted); // folded for a constant text
+        return text.size() >= length && std::memcmp(text.data(), wanted, length) == 0;
+    }
 
     // Cuts the text at the first separator: left receives what stands before it and right what
     // follows it (further separators included). Without a separator, left receives the whole text

@@ -8,7 +8,8 @@
 // (panel_invariants.h), the numbers read at start-up unchanged, notify's result null (this panel
 // answers every query with the empty text), the recording host's reply-ownership rules kept, with
 // nothing but codes 0 and 5 sent to it, and no command outside what a running panel sends.
-// Destroying the panel must end with "AS".
+// Destroying the panel must end with "AS". The run ends by writing how many host messages were
+// delivered in all ("stat::host_messages_delivered"), which fuzz/run.sh reports beside executions.
 //
 // Input layout (fields as in fuzz_input.h):
 //   header:   [flags byte: bit 0 null host, bit 1 null panel path] [path text]
@@ -29,6 +30,8 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +40,14 @@
 namespace {
 
 constexpr int messageLimit = 256;
+
+// Host messages delivered over the whole run, written with libFuzzer's final statistics.
+std::uint64_t messagesDelivered = 0;
+
+void reportMessages() {
+    std::fprintf(stderr, "stat::host_messages_delivered: %llu\n",
+                 static_cast<unsigned long long>(messagesDelivered));
+}
 
 int number(fuzz_input& in) {
     static constexpr std::array<int, 16> extremes = {
@@ -152,6 +163,7 @@ public:
     void run() {
         for (int i = 0; i < messageLimit && !in.atEnd(); ++i) {
             const std::string what = deliver();
+            ++messagesDelivered;
             checkAfter(what);
         }
     }
@@ -434,6 +446,11 @@ void runSession(fuzz_input& in) {
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    std::atexit(reportMessages);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz_input in(data, size);

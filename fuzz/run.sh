@@ -56,7 +56,12 @@ for target in "${targets[@]}"; do
         rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
         coverage=$(grep -o 'cov: [0-9]* ft: [0-9]* corp: [0-9]*/[0-9a-zA-Z]*' "$log" | tail -n 1)
         elapsed=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log")
-        echo "ok: ${executions} runs in ${elapsed} s (${rate}/s), ${coverage}"
+        messages=$(sed -n 's/^stat::host_messages_delivered: *//p' "$log")
+        delivered=""
+        if [ -n "$messages" ] && [ "${elapsed:-0}" -gt 0 ]; then
+            delivered=", ${messages} host messages ($((messages / elapsed))/s)"
+        fi
+        echo "ok: ${executions} runs in ${elapsed} s (${rate}/s)${delivered}, ${coverage}"
         clean=$((clean + 1))
     else
         status=1

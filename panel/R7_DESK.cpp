@@ -19,7 +19,7 @@ R7_DESK::R7_DESK(zeth_client_callback* hostObject, const char* path)
     disableControl(names::panel, names::undo);
 
     for (int n = 1; n <= buttonCount; ++n) {
-        const zeth_string control = zeth_string(names::destinationPattern).arg(n, 0, 0, 10);
+        const command_argument control(names::destinationPattern, n);
         textGet(names::videoId, names::panel, control, fields.videoDestText);
         textGet(names::audioId, names::panel, control, fields.audioDestText);
         fields.videoDest[n] = fields.videoDestText.toInt();

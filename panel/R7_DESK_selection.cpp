@@ -62,9 +62,8 @@ void R7_DESK::toggleLevel(bool& level, const char* control) {
 }
 
 void R7_DESK::resetDestinationButton() {
-    const zeth_string control =
-        zeth_string(names::destinationPattern).arg(fields.selectedDest, 0, 0, 10);
-    textSetRaw(names::deselectButton, names::panel, control);
+    textSetRaw(names::deselectButton, names::panel,
+               {names::destinationPattern, fields.selectedDest});
 }
 
 void R7_DESK::dropUndo() {

@@ -53,8 +53,7 @@ void R7_DESK::take() {
 
     textSetRaw(names::deselectList, names::panel, names::sources);
     fields.selectedPackage = -1;
-    const zeth_string control = zeth_string(names::destinationPattern).arg(d, 0, 0, 10);
-    textSetRaw(names::deselectButton, names::panel, control);
+    textSetRaw(names::deselectButton, names::panel, {names::destinationPattern, d});
     fields.selectedDest = 0;
     enableControl(names::panel, names::undo);
     fields.undoAvailable = true;

@@ -39,7 +39,7 @@ void addOptions(CLI::App& app, command_line& options) {
                    "Panel path handed to each panel; default: the facility's");
     app.add_option("--panels", options.panels,
                    "Desks sharing the facility, when a scenario does not say")
-        ->check(CLI::Range(1, 16));
+        ->check(CLI::Range(1, 1000));
     app.add_flag("--realtime", options.realtime, "Run the clock against the wall clock");
     app.add_flag("--json", options.json, "Write the transcript as JSON lines");
     app.add_option("--call-timeout", options.callTimeout,

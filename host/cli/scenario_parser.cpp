@@ -312,7 +312,7 @@ std::optional<scenario_step> parseLine(const std::string& line, int number,
     const word& verb = in.take("an action");
     const std::string& name = verb.quoted ? std::string() : verb.text;
     if (name == "panels") {
-        panels = static_cast<int>(in.integer("the number of desks after 'panels'", 1, 16));
+        panels = static_cast<int>(in.integer("the number of desks after 'panels'", 1, 1000));
         in.end("the number of desks");
         return std::nullopt;
     }
@@ -327,7 +327,7 @@ std::optional<scenario_step> parseLine(const std::string& line, int number,
     }
     if (name == "desk") {
         step.what = scenario_step::kind::desk;
-        step.number = in.integer("a desk number after 'desk'", 1, 16);
+        step.number = in.integer("a desk number after 'desk'", 1, 1000);
         in.end("the desk number");
     } else if (name == "select") {
         const word& item = in.take("an item number or an item text in quotes after 'select'");

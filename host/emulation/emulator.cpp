@@ -265,10 +265,14 @@ std::optional<std::int32_t> emulator::routerDevice(const std::string& nameOrNumb
 
 action_result emulator::injectRevertive(std::int32_t device, std::int32_t destination,
                                         std::int32_t source) {
-    beginAction(0, "the router " + facilityModel.describeDevice(device) + " reports " +
-                       std::to_string(destination) + " <- " + std::to_string(source) +
-                       " (a revertive only: the crosspoint stays " +
-                       std::to_string(bank.source(device, destination).value_or(0)) + ")");
+    if (record.listening()) {
+        beginAction(0, "the router " + facilityModel.describeDevice(device) + " reports " +
+                           std::to_string(destination) + " <- " + std::to_string(source) +
+                           " (a revertive only: the crosspoint stays " +
+                           std::to_string(bank.source(device, destination).value_or(0)) + ")");
+    } else {
+        beginAction(0, std::string());
+    }
     if (!bank.source(device, destination)) {
         return problem(facilityModel.describeDevice(device) + " has no destination " +
                        std::to_string(destination));
@@ -341,10 +345,13 @@ void emulator::deliver(const pending_delivery& next) {
     entry.kind = entry_kind::delivery;
     entry.time = time.now();
     entry.deskNumber = next.deskNumber;
+    const bool told = record.listening(); // the texts are composed only for someone to read
     if (next.what == pending_delivery::kind::revertive) {
-        entry.text = "revertive: " + facilityModel.describeDevice(next.device) + " " +
-                     std::to_string(next.destination) + " <- " + std::to_string(next.source);
-        record.add(std::move(entry));
+        if (told) {
+            entry.text = "revertive: " + facilityModel.describeDevice(next.device) + " " +
+                         std::to_string(next.destination) + " <- " + std::to_string(next.source);
+            record.add(std::move(entry));
+        }
         target.deliverRevertive(next.device, next.destination, next.source);
         return;
     }
@@ -354,8 +361,10 @@ void emulator::deliver(const pending_delivery& next) {
     pending_delivery following = next;
     following.due = next.due + timers.interval(next.deskNumber, next.timer);
     queue.push(following);
-    entry.text = "tick of timer " + std::to_string(next.timer);
-    record.add(std::move(entry));
+    if (told) {
+        entry.text = "tick of timer " + std::to_string(next.timer);
+        record.add(std::move(entry));
+    }
     target.deliverTick(next.timer);
 }
 

@@ -6,6 +6,9 @@ void transcript::attach(transcript_writer& writer) {
 
 std::uint64_t transcript::add(transcript_entry entry) {
     const std::uint64_t serial = nextSerial++;
+    if (!listening()) {
+        return serial;
+    }
     if (relayed != nullptr) {
         relayed->added(entry);
     }
@@ -45,6 +48,9 @@ void transcript::releaseAll() {
 }
 
 bool transcript::markHandedBack(std::uint64_t serial) {
+    if (!listening()) {
+        return true;
+    }
     if (relayed != nullptr) {
         relayed->handedBack(serial);
     }

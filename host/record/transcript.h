@@ -80,7 +80,11 @@ public:
     // return (its process died).
     void releaseAll();
     // Marks the held command entry with this serial as handed back; false when it was written.
+    // Without a listener there is nothing to mark: true.
     bool markHandedBack(std::uint64_t serial);
+    // True when an entry goes anywhere: a writer is attached or a relay sees it. Without either,
+    // add() keeps nothing (it only numbers the entry), so callers may skip composing entries.
+    bool listening() const { return !writers.empty() || relayed != nullptr; }
 
 private:
     void write(const transcript_entry& entry);

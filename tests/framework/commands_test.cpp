@@ -26,6 +26,8 @@ struct commandRow {
 };
 
 TEST(commands, send_the_exact_texts) {
+    static const std::string longProperty(250, 'p'); // beyond a command's inline room
+    static const std::string longCommand = "TP '" + longProperty + "=v' '1' 'Take'";
     const std::vector<commandRow> rows = {
         {"disableControl", [](probe_panel& p) { p.disableControl("1", "Take"); }, "CD '1' 'Take'"},
         {"enableControl", [](probe_panel& p) { p.enableControl("1", "Undo"); }, "CE '1' 'Undo'"},
@@ -69,6 +71,19 @@ TEST(commands, send_the_exact_texts) {
         {"makeCrosspoint extremes",
          [](probe_panel& p) { p.makeCrosspoint(INT_MIN, INT_MAX, -1, "", false); },
          "RC -2147483648 2147483647 -1 ',' 0"},
+        {"enableControl numbered",
+         [](probe_panel& p) {
+             p.enableControl("1", {"Dest_%1", 3});
+         },
+         "CE '1' 'Dest_3'"},
+        {"numbered marker 10 stays",
+         [](probe_panel& p) {
+             p.disableControl("%1", {"%10%1%", INT_MIN});
+         },
+         "CD '%1' '%10-2147483648%'"},
+        {"textSet beyond the inline room",
+         [](probe_panel& p) { p.textSet(longProperty.c_str(), "v", "1", "Take"); },
+         longCommand.c_str()},
         {"lookupDevice", [](probe_panel& p) { p.lookupDevice("R7 SDI Router", nullptr, nullptr); },
          "SD 'R7 SDI Router'"},
         {"textGet",

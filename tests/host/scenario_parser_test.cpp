@@ -205,9 +205,9 @@ INSTANTIATE_TEST_SUITE_P(
         wrong_line{"wait 1.5ms", "expected a duration"},
         wrong_line{"wait 1.2345s", "expected at most three decimals"},
         wrong_line{"wait soon", "expected a duration such as 3s, 2.5s or 1500ms, found 'soon'"},
-        wrong_line{"desk 0", "expected a desk number after 'desk' (a whole number from 1 to 16), "
+        wrong_line{"desk 0", "expected a desk number after 'desk' (a whole number from 1 to 1000), "
                              "found '0'"},
-        wrong_line{"panels 17", "expected the number of desks"},
+        wrong_line{"panels 1001", "expected the number of desks"},
         wrong_line{"route \"R7 SDI Router\" 102", "expected a source number at the end"},
         wrong_line{"route \"R7 SDI Router\" x 5", "expected a destination number"},
         wrong_line{"expect", "expected what to expect"},

@@ -1,0 +1,244 @@
+#include "zeth_commands.h"
+
+#include "debug_output.h"
+#include "decodeZETHString.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Holds a reply that must go back to the host with code 5. It is handed back exactly once: by
+// handBack(), or by the destructor when an exception leaves the operation first, so that even a
+// failed allocation while copying a reply cannot strand it on the panel's side. Without a host
+// there is nothing to hand back.
+class heldReply {
+public:
+    heldReply(zeth_client_callback* owner, void* held) noexcept
+        : host(owner), reply(held), pending(owner != nullptr) {}
+    heldReply(const heldReply&) = delete;
+    heldReply& operator=(const heldReply&) = delete;
+    ~heldReply() { handBack(); }
+
+    void handBack() noexcept {
+        if (pending) {
+            pending = false;
+            try {
+                host->notify(reply, 5);
+            } catch (...) {
+                // The host's own failure on a hand-back has nowhere to go but away.
+            }
+        }
+    }
+
+private:
+    zeth_client_callback* host;
+    void* reply;
+    bool pending;
+};
+
+// Reads a token as atoi does (leading blanks, a sign, digits up to the first other character; 0
+// when there are none), except that a number beyond the int range saturates at INT_MAX or
+// INT_MIN instead of being undefined behaviour.
+int leadingNumber(const char* token) noexcept {
+    errno = 0;
+    const long value = std::strtol(token, nullptr, 10);
+    if (value > INT_MAX || (errno == ERANGE && value > 0)) {
+        return INT_MAX;
+    }
+    if (value < INT_MIN || (errno == ERANGE && value < 0)) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
+}
+
+// The pieces "'a' 'b'" shared by the commands that name a panel and a control.
+void appendPanelAndControl(command_text& text, const command_argument& panel,
+                           const command_argument& control) {
+    text.append("'").append(panel).append("' '").append(control).append("'");
+}
+
+} // namespace
+
+zeth_commands::zeth_commands(zeth_client_callback* hostObject, const char* path)
+    : host(hostObject), panelPath(path) {}
+
+void* zeth_commands::send(command_text& text) {
+    return send(text.c_str());
+}
+
+void* zeth_commands::send(const char* text) {
+    if (host == nullptr) {
+        return nullptr;
+    }
+    return host->notify(const_cast<char*>(text), 0);
+}
+
+void zeth_commands::disableControl(const command_argument& panel, const command_argument& control) {
+    command_text text;
+    text.append("CD ");
+    appendPanelAndControl(text, panel, control);
+    send(text);
+}
+
+void zeth_commands::enableControl(const command_argument& panel, const command_argument& control) {
+    command_text text;
+    text.append("CE ");
+    appendPanelAndControl(text, panel, control);
+    send(text);
+}
+
+void zeth_commands::textSet(const command_argument& property, const command_argument& value,
+                            const command_argument& panel, const command_argument& control) {
+    command_text text;
+    text.append("TP '").append(property).append("=").append(value).append("' ");
+    appendPanelAndControl(text, panel, control);
+    send(text);
+}
+
+void zeth_commands::textSetRaw(const command_argument& message, const command_argument& panel,
+                               const command_argument& control) {
+    command_text text;
+    text.append("TP '").append(message).append("' ");
+    appendPanelAndControl(text, panel, control);
+    send(text);
+}
+
+void zeth_commands::textGet(const char* property, const command_argument& panel,
+                            const command_argument& control, zeth_string& result) {
+    if (property == nullptr) {
+        property = "";
+    }
+    command_text text;
+    text.append("TG ");
+    appendPanelAndControl(text, panel, control);
+    text.append(" '").append(property).append("'");
+    const char* reply = static_cast<const char*>(send(text));
+    if (reply == nullptr) {
+        result = "";
+        return;
+    }
+    heldReply held(host, const_cast<char*>(reply));
+    if (std::strcmp(property, "all") == 0) {
+        result = reply;
+        return;
+    }
+    // The reply is read in place: "key=value", or a text without "=" that is all key.
+    const char* equals = std::strchr(reply, '=');
+    const std::size_t keyLength =
+        equals != nullptr ? static_cast<std::size_t>(equals - reply) : std::strlen(reply);
+    if (std::strncmp(reply, property, keyLength) == 0 && property[keyLength] == '\0') {
+        result = equals != nullptr ? equals + 1 : "";
+        return;
+    }
+    result = "";
+    const zeth_string whole(reply);
+    held.handBack();
+    zeth_string key;
+    zeth_string value;
+    whole.split('=', key, value);
+    debugLog("textGet: value returned \"%1\" was not the value requested \"%2\" (value returned "
+             "was \"%3\" from control \"%4\", on panel \"%5\")",
+             key, property, whole, command_text().append(control).c_str(),
+             command_text().append(panel).c_str(), "", "", "", "");
+}
+
+bool zeth_commands::showPanel(const command_argument& panel, const command_argument& file,
+                              const char* extra) {
+    command_text text;
+    text.append("PS '").append(panel).append("' '");
+    if (panelPath.length() != 0) {
+        text.append(panelPath).append("/");
+    }
+    text.append(file).append("'");
+    if (extra != nullptr && *extra != '\0') {
+        text.append(" '").append(extra).append("'");
+    }
+    return send(text) != nullptr || host == nullptr;
+}
+
+bool zeth_commands::lookupDevice(const command_argument& name, int* device, int* secondNumber) {
+    if (device != nullptr) {
+        *device = 0;
+    }
+    if (secondNumber != nullptr) {
+        *secondNumber = 0;
+    }
+    command_text text;
+    text.append("SD '").append(name).append("'");
+    void* reply = send(text);
+    if (reply == nullptr) {
+        return false;
+    }
+    heldReply held(host, reply);
+    {
+        const decodeZETHString tokens(static_cast<const char*>(reply), '\'');
+        if (device != nullptr) {
+            *device = leadingNumber(tokens.tokens[0]);
+        }
+        if (secondNumber != nullptr) {
+            *secondNumber = leadingNumber(tokens.tokens[1]);
+        }
+    }
+    held.handBack();
+    return true;
+}
+
+void zeth_commands::readDatabaseName(int device, int database, int index, zeth_string& result) {
+    command_text text;
+    text.append("RN ").append(device).append(" ").append(database).append(" ").append(index);
+    void* reply = send(text);
+    heldReply held(host, reply); // handed back also when null
+    if (reply != nullptr) {
+        result = static_cast<const char*>(reply);
+    }
+    held.handBack();
+}
+
+void zeth_commands::makeCrosspoint(int device, int source, int destination,
+                                   const command_argument& suffix, bool flag) {
+    command_text text;
+    text.append("RC ").append(device).append(" ").append(source).append(" ").append(destination);
+    text.append(" ',").append(suffix).append(flag ? "' 1" : "' 0");
+    send(text);
+}
+
+void zeth_commands::registerRevertives(int device, int firstDestination, int lastDestination,
+                                       bool add) {
+    command_text text;
+    text.append("RR ").append(device).append(" ").append(firstDestination).append(" ");
+    text.append(lastDestination).append(add ? " 'ADD'" : "");
+    send(text);
+}
+
+void zeth_commands::pollRevertives(int device, int firstDestination, int lastDestination) {
+    command_text text;
+    text.append("RP ").append(device).append(" ").append(firstDestination).append(" ");
+    text.append(lastDestination);
+    send(text);
+}
+
+void zeth_commands::startTimer(int timerId, int interval) {
+    command_text text;
+    text.append("ET ").append(timerId);
+    if (interval != 0) {
+        text.append(" ").append(interval);
+    }
+    send(text);
+}
+
+void zeth_commands::stopTimer(int timerId) {
+    command_text text;
+    text.append("ET ").append(timerId);
+    send(text);
+}
+
+void zeth_commands::debugLog(const zeth_string& format, const zeth_string& a1,
+                             const zeth_string& a2, const zeth_string& a3, const zeth_string& a4,
+                             const zeth_string& a5, const zeth_string& a6, const zeth_string& a7,
+                             const zeth_string& a8, const zeth_string& a9) {
+    const zeth_string message = fillMarkers(format, {&a1, &a2, &a3, &a4, &a5, &a6, &a7, &a8, &a9});
+    writeDebugOutput(message);
+}
