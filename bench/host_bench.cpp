@@ -17,13 +17,13 @@
 // 50,000 and 100,000 cycles, one run each, and 20,000 rounds of messages.
 #include "builtin_files.h"
 #include "call_monitor.h"
+#include "counting_allocator.h"
 #include "emulator.h"
 #include "text_transcript.h"
 #include "transcript.h"
 
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
 #include <sys/resource.h>
 
 #include <atomic>
@@ -35,52 +35,6 @@
 #include <streambuf>
 #include <string>
 #include <vector>
-
-// Every allocation of the program is counted, so that a run's peak heap can be reported.
-namespace {
-
-std::atomic<std::size_t> liveBytes{0};
-std::atomic<std::size_t> peakBytes{0};
-
-void* countedAllocation(std::size_t size) {
-    void* memory = std::malloc(size == 0 ? 1 : size);
-    if (memory == nullptr) {
-        throw std::bad_alloc();
-    }
-    const std::size_t now = liveBytes += malloc_usable_size(memory);
-    std::size_t peak = peakBytes.load();
-    while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {
-    }
-    return memory;
-}
-
-void countedRelease(void* memory) noexcept {
-    if (memory != nullptr) {
-        liveBytes -= malloc_usable_size(memory);
-        std::free(memory);
-    }
-}
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    return countedAllocation(size);
-}
-void* operator new[](std::size_t size) {
-    return countedAllocation(size);
-}
-void operator delete(void* memory) noexcept {
-    countedRelease(memory);
-}
-void operator delete[](void* memory) noexcept {
-    countedRelease(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    countedRelease(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept {
-    countedRelease(memory);
-}
 
 namespace {
 
@@ -106,8 +60,8 @@ void operatorCycles(benchmark::State& state) {
         options.messageLimit = std::numeric_limits<std::int64_t>::max();
         emulator host(builtinFacility(), builtinLayouts(), options, record);
         host.start(1);
-        const std::size_t before = liveBytes.load();
-        peakBytes.store(before);
+        const std::size_t before = counting_allocator::liveBytes();
+        counting_allocator::resetPeak();
         state.ResumeTiming();
 
         for (int cycle = 0; cycle < cycles; ++cycle) {
@@ -119,7 +73,7 @@ void operatorCycles(benchmark::State& state) {
 
         state.PauseTiming();
         state.counters["peak_heap_growth"] =
-            benchmark::Counter(static_cast<double>(peakBytes.load() - before),
+            benchmark::Counter(static_cast<double>(counting_allocator::peakBytes() - before),
                                benchmark::Counter::kDefaults, benchmark::Counter::OneK::kIs1024);
         // The process's peak resident size so far: runs go from short to long, so it is this run's.
         rusage usage{};

@@ -13,6 +13,7 @@
 // "--op NAME COUNT" runs one operation COUNT times and nothing else (for instructions.sh);
 // "--list" prints the operations' names.
 #include "R7_DESK.h"
+#include "counting_allocator.h"
 #include "load_zeth_client_script.h"
 
 #include <benchmark/benchmark.h>
@@ -34,45 +35,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
-
-namespace {
-
-std::size_t allocationCount = 0;
-
-void* countedAllocation(std::size_t size) {
-    ++allocationCount;
-    return std::malloc(size == 0 ? 1 : size);
-}
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    if (void* memory = countedAllocation(size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return countedAllocation(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return countedAllocation(size);
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
 
 namespace {
 
@@ -375,7 +337,7 @@ void measure(benchmark::State& state, const operation& op) {
     facility_host host;
     zeth_client_callback* panel = nullptr;
     op.setUp(host, panel);
-    const std::size_t allocationsBefore = allocationCount;
+    const std::size_t allocationsBefore = counting_allocator::allocations();
     const long long commandsBefore = host.commands;
     const long long instructionsBefore = instructions().read();
     for (auto _ : state) {
@@ -383,7 +345,8 @@ void measure(benchmark::State& state, const operation& op) {
     }
     const long long instructionsAfter = instructions().read();
     const auto runs = static_cast<double>(state.iterations());
-    state.counters["allocs"] = static_cast<double>(allocationCount - allocationsBefore) / runs;
+    state.counters["allocs"] =
+        static_cast<double>(counting_allocator::allocations() - allocationsBefore) / runs;
     state.counters["commands"] = static_cast<double>(host.commands - commandsBefore) / runs;
     if (instructions().available()) {
         state.counters["instructions"] =

@@ -1,6 +1,7 @@
 // Every command is composed on the stack: sending one of the usual length must not touch the heap,
 // and neither may a timer tick of the real panel; its pick, pick, Take cycle allocates at most
 // once. This executable replaces the global allocation functions to count every allocation.
+#include "counting_allocator.h"
 #include "load_zeth_client_script.h"
 #include "zeth_script_helper.h"
 
@@ -12,42 +13,6 @@
 #include <cstring>
 #include <new>
 #include <string>
-
-namespace {
-
-int allocationCount = 0;
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    ++allocationCount;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocationCount;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
 
 namespace {
 
@@ -92,7 +57,7 @@ TEST(commands, never_allocate) {
     quiet_panel panel(&host, "D:/layouts");
     const zeth_string control("a control name long enough to leave the small-string buffer");
     zeth_string reply;
-    const int before = allocationCount;
+    const int before = counting_allocator::allocations();
     panel.registerRevertives(12, 101, 101, false);
     panel.registerRevertives(INT_MIN, INT_MIN, INT_MIN, true);
     panel.pollRevertives(-1, 2, 2);
@@ -107,7 +72,7 @@ TEST(commands, never_allocate) {
     panel.textGet("video_id", "1", "Dest_1", reply);
     panel.readDatabaseName(15, 0, 5, reply);
     panel.stopTimer(1);
-    const int during = allocationCount - before;
+    const int during = counting_allocator::allocations() - before;
     EXPECT_EQ(during, 0);
     EXPECT_EQ(host.received, 14);
     EXPECT_STREQ(host.last, "ET 1");
@@ -118,9 +83,9 @@ TEST(commands, a_text_beyond_the_inline_room_comes_out_whole) {
     fixed_host host;
     quiet_panel panel(&host, "");
     const std::string control(300, 'c');
-    const int before = allocationCount;
+    const int before = counting_allocator::allocations();
     panel.disableControl("1", control.c_str());
-    EXPECT_GT(allocationCount - before, 0);
+    EXPECT_GT(counting_allocator::allocations() - before, 0);
     EXPECT_EQ(host.received, 1);
     EXPECT_EQ(std::string(host.last), ("CD '1' '" + control).substr(0, sizeof host.last - 1));
 }
@@ -135,16 +100,16 @@ TEST(commands, a_tick_allocates_nothing_and_a_take_cycle_at_most_once) {
     zeth_event_record selectButton{nullptr, nullptr, "1", "Dest_1", &click};
     zeth_event_record takeClick{nullptr, nullptr, "1", "Take", &click};
 
-    int before = allocationCount;
+    int before = counting_allocator::allocations();
     desk->notify(reinterpret_cast<void*>(std::intptr_t{1}), 4);
-    EXPECT_EQ(allocationCount - before, 0) << "tick";
+    EXPECT_EQ(counting_allocator::allocations() - before, 0) << "tick";
     for (int cycle = 0; cycle < 2; ++cycle) {
         host.received = 0;
-        before = allocationCount;
+        before = counting_allocator::allocations();
         desk->notify(&selectPackage, 2);
         desk->notify(&selectButton, 2);
         desk->notify(&takeClick, 2);
-        EXPECT_LE(allocationCount - before, 1) << "cycle " << cycle;
+        EXPECT_LE(counting_allocator::allocations() - before, 1) << "cycle " << cycle;
         EXPECT_EQ(host.received, cycle == 0 ? 12 : 13) << "the second also disables Undo";
         EXPECT_STREQ(host.last, "CE '1' 'Undo'");
     }
