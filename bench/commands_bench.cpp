@@ -1,5 +1,6 @@
 // Cost of building and sending each kind of command to a host that only looks at the text; every
 // command is composed in one buffer on the stack (command_text).
+#include "quiet_panel.h"
 #include "zeth_script_helper.h"
 
 #include <benchmark/benchmark.h>
@@ -14,15 +15,6 @@ public:
         }
         return nullptr;
     }
-};
-
-class quiet_panel : public zeth_script_helper {
-public:
-    using zeth_script_helper::zeth_script_helper;
-    void onButton(controlEvent&) override {}
-    int onRevertive(revertiveEvent&) override { return 0; }
-    zeth_string onQuery(queryEvent&) override { return {}; }
-    void onTimer(int) override {}
 };
 
 void registerRevertives(benchmark::State& state) {

@@ -3,6 +3,7 @@
 // once. This executable replaces the global allocation functions to count every allocation.
 #include "counting_allocator.h"
 #include "load_zeth_client_script.h"
+#include "quiet_panel.h"
 #include "zeth_script_helper.h"
 
 #include <gtest/gtest.h>
@@ -41,15 +42,6 @@ public:
     }
     char last[128] = {};
     int received = 0;
-};
-
-class quiet_panel : public zeth_script_helper {
-public:
-    using zeth_script_helper::zeth_script_helper;
-    void onButton(controlEvent&) override {}
-    int onRevertive(revertiveEvent&) override { return 0; }
-    zeth_string onQuery(queryEvent&) override { return {}; }
-    void onTimer(int) override {}
 };
 
 TEST(commands, never_allocate) {
