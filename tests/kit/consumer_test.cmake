@@ -61,7 +61,8 @@ if(NM)
     endif()
 endif()
 
-# host(what ARGS...): runs the installed zeth-host, which must exit with 0.
+# host(what ARGS...): runs the installed zeth-host, which must exit with 0. Each further check of
+# the example by the installed host is one more host(...) step below.
 set(host ${prefix}/bin/zeth-host)
 function(host what)
     step("${what}" ${host} ${ARGN})
