@@ -103,6 +103,12 @@ void zeth_script_helper::releaseAnswer(void* answer) noexcept {
     delete[] static_cast<char*>(answer);
 }
 
+zeth_string zeth_script_helper::onQuery(queryEvent& /*query*/) {
+    return zeth_string();
+}
+
 void zeth_script_helper::onHostEvent7(int& /*value*/) {}
+
+void zeth_script_helper::onTimer(int /*timerId*/) {}
 
 void zeth_script_helper::onHostEvent6(void*& /*data*/) {}

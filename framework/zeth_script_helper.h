@@ -34,12 +34,15 @@ public:
     void* ZETH_THISCALL notify(void* data, int code) override;
 
     // Handlers, called by notify only, in this virtual-table order. References passed to them
-    // point at notify's own copy of the datum; what a handler writes there is not used.
+    // point at notify's own copy of the datum; what a handler writes there is not used. A panel
+    // must handle control events and revertives; one that publishes nothing to queries or runs
+    // no timers may leave those two to the defaults here.
     virtual void onButton(controlEvent& event) = 0;     // code 2
     virtual int onRevertive(revertiveEvent& event) = 0; // code 1; the result is ignored
-    virtual zeth_string onQuery(queryEvent& query) = 0; // code 3; empty answers become null
+    virtual zeth_string onQuery(queryEvent& query);     // code 3; empty answers become null.
+                                                        // Here: empty, whatever is asked
     virtual void onHostEvent7(int& value);              // code 7; does nothing here
-    virtual void onTimer(int timerId) = 0;              // code 4
+    virtual void onTimer(int timerId);                  // code 4; does nothing here
     virtual void onHostEvent6(void*& data);             // code 6; does nothing here
 
 private:

@@ -1,4 +1,5 @@
-// load_zeth_client_script: the plug-in's only export, under this plain C name.
+// load_zeth_client_script: the plug-in's only export, supplied by the framework's ZETH_PANEL for
+// the R7_DESK class (zeth_factory.h and zeth_panel_factory.h give the contract and the guarantees).
 //
 // Who calls it: the host, once per panel object, after loading the library, on its own thread.
 // It creates one R7_DESK with host and panelPath; the panel's whole start-up conversation (31
@@ -16,11 +17,8 @@
 // leaves the call.
 #pragma once
 
-#include "zeth_client_callback.h"
 #include "zeth_export.h"
+#include "zeth_factory.h"
 
 extern "C" ZETH_EXPORT zeth_client_callback* load_zeth_client_script(zeth_client_callback* host,
                                                                      const char* panelPath);
-
-// The factory's type, for hosts that resolve it from the loaded library.
-using zeth_factory_function = zeth_client_callback* (*)(zeth_client_callback*, const char*);

@@ -1,10 +1,8 @@
 #include "contract_checker.h"
 
-#include <cstring>
+#include "zeth_reply_rules.h"
 
-bool contract_checker::handsBack(const std::string& commandName) {
-    return commandName == "TG" || commandName == "SD" || commandName == "RN";
-}
+#include <cstring>
 
 std::optional<violation> contract_checker::commandArrives(const std::string& commandText) const {
     if (!closed) {
@@ -21,7 +19,7 @@ char* contract_checker::issueReply(const std::string& commandName, const std::st
     entry->text = std::make_unique<char[]>(reply.size() + 1);
     std::memcpy(entry->text.get(), reply.c_str(), reply.size() + 1);
     entry->command = commandText;
-    entry->returnable = handsBack(commandName);
+    entry->returnable = zethReplyComesBack(commandName);
     entry->tag = tag;
     char* address = entry->text.get();
     byAddress[address] = entry.get();
@@ -34,7 +32,7 @@ char* contract_checker::issueReply(const std::string& commandName, const std::st
 
 void contract_checker::issueNullReply(const std::string& commandName,
                                       const std::string& commandText, std::uint64_t tag) {
-    if (commandName == "RN") {
+    if (zethNullReplyComesBack(commandName)) {
         nullRepliesOwed.push_back({commandText, tag});
     }
 }

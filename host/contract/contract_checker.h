@@ -10,9 +10,9 @@
 // Cost: each message costs the same however long the run has been: a hand-back is one lookup by
 // address, and the end of a call looks only at the replies issued during it.
 //
-// The rules: only replies of "TG", "SD" and "RN" come back with code 5, each exactly once,
-// before the panel returns from the host's call in which it received them; null comes back only
-// for a null "RN" reply; nothing follows the closing notice "AS"; deleting the panel brings "AS".
+// The rules: which replies come back with code 5 is zeth_reply_rules.h's to say; each comes back
+// exactly once, before the panel returns from the host's call in which it received them; nothing
+// follows the closing notice "AS"; deleting the panel brings "AS".
 // The checker reports each breach as a violation naming the command that caused it; it never
 // stops the run.
 #pragma once
@@ -34,9 +34,6 @@ struct violation {
 
 class contract_checker {
 public:
-    // Whether the reply to a command with this name must come back with code 5.
-    static bool handsBack(const std::string& commandName);
-
     // A command arrives: a violation when the panel already sent "AS".
     std::optional<violation> commandArrives(const std::string& commandText) const;
     void closingNoticeArrives() { closed = true; }

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr const char* factoryName = "load_zeth_client_script";
-
 #if defined(_WIN32)
 constexpr const char* pluginFile = "R7_DESK.dll";
 
@@ -81,11 +79,11 @@ plugin_library::plugin_library(const std::string& path) : file(path) {
     if (handle == nullptr) {
         throw plugin_error("cannot load the plug-in \"" + path + "\": " + why);
     }
-    void* symbol = findSymbol(handle, factoryName);
+    void* symbol = findSymbol(handle, zethFactoryName);
     if (symbol == nullptr) {
         closeLibrary(handle);
         handle = nullptr;
-        throw plugin_error("the plug-in \"" + path + "\" does not export " + factoryName +
+        throw plugin_error("the plug-in \"" + path + "\" does not export " + zethFactoryName +
                            ": it is no panel plug-in");
     }
     // A function pointer from a symbol address: the platform's documented way to call it.

@@ -6,13 +6,10 @@
 // load (and why), or a library without the export.
 #pragma once
 
-#include "zeth_client_callback.h"
+#include "zeth_factory.h"
 
 #include <stdexcept>
 #include <string>
-
-// The factory's type: (host's callback object, panel path) -> the new panel object, or null.
-using zeth_factory = zeth_client_callback* (*)(zeth_client_callback*, const char*);
 
 class plugin_error : public std::runtime_error {
 public:

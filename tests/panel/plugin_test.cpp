@@ -20,8 +20,7 @@ class loaded_plugin {
 public:
     loaded_plugin() : library(dlopen(ZETH_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL)) {
         if (library != nullptr) {
-            factory =
-                reinterpret_cast<zeth_factory_function>(dlsym(library, "load_zeth_client_script"));
+            factory = reinterpret_cast<zeth_factory>(dlsym(library, "load_zeth_client_script"));
         }
     }
     ~loaded_plugin() {
@@ -33,7 +32,7 @@ public:
     loaded_plugin& operator=(const loaded_plugin&) = delete;
 
     void* library;
-    zeth_factory_function factory = nullptr;
+    zeth_factory factory = nullptr;
 };
 
 TEST(plugin, start_up_take_and_deletion_through_the_export) {

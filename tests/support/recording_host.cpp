@@ -1,5 +1,7 @@
 #include "recording_host.h"
 
+#include "zeth_reply_rules.h"
+
 #include <cstring>
 
 recording_host::~recording_host() = default;
@@ -34,11 +36,6 @@ std::vector<std::string> recording_host::commandsSinceMark() const {
     return {received.begin() + static_cast<std::ptrdiff_t>(mark), received.end()};
 }
 
-bool recording_host::isReturnable(const std::string& command) {
-    return command.rfind("TG", 0) == 0 || command.rfind("SD", 0) == 0 ||
-           command.rfind("RN", 0) == 0;
-}
-
 void* recording_host::answer(const std::string& command) {
     reply chosen = defaultReply;
     const auto exact = exactRules.find(command);
@@ -54,14 +51,14 @@ void* recording_host::answer(const std::string& command) {
         }
     }
     if (!chosen) {
-        if (command.rfind("RN", 0) == 0) {
+        if (zethNullReplyComesBack(zethCommandName(command))) {
             ++nullHandBacksAllowed;
         }
         return nullptr;
     }
     auto entry = std::make_unique<issuedReply>();
     entry->command = command;
-    entry->returnable = isReturnable(command);
+    entry->returnable = zethReplyComesBack(zethCommandName(command));
     entry->text = std::make_unique<char[]>(chosen->size() + 1);
     std::memcpy(entry->text.get(), chosen->c_str(), chosen->size() + 1);
     void* handedOut = entry->text.get();

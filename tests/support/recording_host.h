@@ -5,8 +5,9 @@
 // then the default (null unless set). A rule's reply may be null (std::nullopt).
 //
 // Ownership checks: each non-null reply is a fresh allocation that stays alive until the host is
-// destroyed, so a wrong hand-back never crashes the test. A hand-back must be a reply to "TG",
-// "SD" or "RN" that has not come back yet; null is allowed only after a null "RN" reply. When a
+// destroyed, so a wrong hand-back never crashes the test. A hand-back must be a reply that comes
+// back by zeth_reply_rules.h and has not come back yet, or null after a null reply that comes back
+// as null. When a
 // reply comes back its text is overwritten, so a panel that reads a reply after handing it back
 // reads garbage and fails its test. violations() lists every breach in words; replies of "TG",
 // "SD" and "RN" still out count as "not handed back".
@@ -56,7 +57,6 @@ private:
 
     void* answer(const std::string& command);
     void takeBack(void* data);
-    static bool isReturnable(const std::string& command);
 
     std::map<std::string, reply> exactRules;
     std::map<std::string, reply> prefixRules;

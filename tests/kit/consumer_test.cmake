@@ -1,0 +1,74 @@
+# The kit as a panel author meets it: installs the kit (component "kit") from this build into a
+# fresh prefix, configures and builds examples/xy_panel there as a project of its own with
+# find_package(zeth), checks what zeth_add_panel made of it, and runs the example's scenario with
+# the installed zeth-host. Each step says what failed and shows the tool's own output.
+#
+# Usage: cmake -DBUILD_DIR=... -DEXAMPLE=... -DWORK=... -DGENERATOR=... -DCXX=... [-DNM=...]
+#              -P consumer_test.cmake
+foreach(variable BUILD_DIR EXAMPLE WORK GENERATOR CXX)
+    if(NOT DEFINED ${variable})
+        message(FATAL_ERROR "consumer_test: ${variable} is not set")
+    endif()
+endforeach()
+
+set(prefix ${WORK}/prefix)
+set(build ${WORK}/xy_panel)
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+# step(what COMMAND...): runs one step; on failure stops with what and the step's output.
+function(step what)
+    message(STATUS "${what}")
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "${what} failed (${status}):\n${out}")
+    endif()
+    set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+step("installing the kit into ${prefix}"
+     ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component kit)
+foreach(installed bin/zeth-host lib/cmake/zeth/zethConfig.cmake
+                  lib/cmake/zeth/zethConfigVersion.cmake lib/cmake/zeth/zeth_add_panel.cmake
+                  include/zeth/zeth_panel_factory.h include/zeth/zeth_client_callback.h)
+    if(NOT EXISTS ${prefix}/${installed})
+        message(FATAL_ERROR "the installed kit has no ${installed}")
+    endif()
+endforeach()
+
+# The example's own warnings are the project's: they fail the build.
+step("configuring ${EXAMPLE} against the installed kit"
+     ${CMAKE_COMMAND} -S ${EXAMPLE} -B ${build} -G ${GENERATOR} -DCMAKE_CXX_COMPILER=${CXX}
+     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=RelWithDebInfo
+     "-DCMAKE_CXX_FLAGS=-Wall -Wextra -Wpedantic -Werror")
+step("building the example" ${CMAKE_COMMAND} --build ${build})
+
+set(plugin ${build}/xy_panel.so)
+if(NOT EXISTS ${plugin})
+    file(GLOB made ${build}/*xy_panel*)
+    message(FATAL_ERROR "zeth_add_panel made no ${plugin} (without \"lib\"); found: ${made}")
+endif()
+if(NOT EXISTS ${build}/xy_panel.zeth_ui)
+    message(FATAL_ERROR "zeth_add_panel did not copy the layout beside the plug-in")
+endif()
+if(NM)
+    step("reading the plug-in's exports" ${NM} -D --defined-only ${plugin})
+    string(REGEX REPLACE "[^;\n]*[ \t]([^ \t\n]+)\n" "\\1" symbols "${step_output}")
+    string(STRIP "${symbols}" symbols)
+    if(NOT symbols STREQUAL "load_zeth_client_script")
+        message(FATAL_ERROR "the plug-in must export load_zeth_client_script alone; it exports:\n"
+                            "${step_output}")
+    endif()
+endif()
+
+# host(what ARGS...): runs the installed zeth-host, which must exit with 0. Each further check of
+# the example by the installed host is one more host(...) step below.
+set(host ${prefix}/bin/zeth-host)
+function(host what)
+    step("${what}" ${host} ${ARGN})
+    message(STATUS "${step_output}")
+endfunction()
+
+host("running the example's scenario with the installed zeth-host"
+     run --plugin ${plugin} --facility ${EXAMPLE}/facility.toml --panel-path ${build}
+     ${EXAMPLE}/xy_panel.zeth)
