@@ -1,5 +1,6 @@
 #include "validation_run.h"
 
+#include "scenario_parser.h"
 #include "supervisor.h"
 #include "violation_kind.h"
 
@@ -118,8 +119,8 @@ check_result runSession(const plugin_check& check, const validation_request& req
                           std::to_string(settings.seed) + ") on " +
                           std::filesystem::path(settings.pluginFile).filename().string() + "\n";
     if (!settings.facilityFile.empty()) {
-        heading += "facility " + std::string("\"") +
-                   std::filesystem::absolute(settings.facilityFile).string() + "\"\n";
+        heading += "facility " +
+                   quotedWord(std::filesystem::absolute(settings.facilityFile).string()) + "\n";
     }
     if (!(std::ofstream(file, std::ios::trunc) << heading)) {
         throw validation_error("cannot write the session's scenario file " + file.string() +
