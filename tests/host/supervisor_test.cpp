@@ -265,6 +265,7 @@ struct validate_row {
     std::string check;
     std::string outcome;
     std::string said; // in the check's reason
+    std::string messages = "300";
 };
 
 void PrintTo(const validate_row& row, std::ostream* out) {
@@ -284,7 +285,7 @@ std::filesystem::path validateFolder(const std::string& name,
 }
 
 finished runValidate(const std::filesystem::path& folder, const std::string& mode,
-                     std::vector<std::string> options) {
+                     std::vector<std::string> options, const std::string& messages = "300") {
     std::vector<std::string> arguments = {"validate",
                                           "--plugin",
                                           ZETH_SCRIPTED_PLUGIN,
@@ -293,7 +294,7 @@ finished runValidate(const std::filesystem::path& folder, const std::string& mod
                                           "--scenario-folder",
                                           folder.string(),
                                           "--messages",
-                                          "300",
+                                          messages,
                                           "--timeout",
                                           "0.5"};
     arguments.insert(arguments.end(), options.begin(), options.end());
@@ -325,7 +326,7 @@ TEST_P(validate_fault, isReportedUnderItsCheckAndTheRunGoesOn) {
         options.push_back("--only");
         options.insert(options.end(), row.only.begin(), row.only.end());
     }
-    const finished run = runValidate(folder, row.mode, options);
+    const finished run = runValidate(folder, row.mode, options, row.messages);
     EXPECT_EQ(run.status, row.outcome == "warning" || row.outcome == "passed" ? 0 : 1) << run.out;
     const std::string line = checkLine(run.out, row.check);
     EXPECT_THAT(line, ::testing::StartsWith(row.outcome + " ")) << run.out << run.err;
@@ -484,6 +485,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "timed-out",
                      "did not return within 0.5 s (--timeout); the host stopped it in notify "
                      "code 2"},
+        validate_row{"slowMessage",
+                     "",
+                     {"fault:slow"},
+                     {"message-time"},
+                     "message-time",
+                     "warning",
+                     "(control event fault:slow \"click\") kept the host's thread",
+                     "10"},
         validate_row{"sleep",
                      "",
                      {"fault:sleep"},
