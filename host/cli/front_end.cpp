@@ -133,6 +133,10 @@ int runScenarios(const scenario_list& plays, const scenario_setup& setup, transc
 }
 
 void addValidateOptions(CLI::App& validate, command_line& options) {
+    validate.footer("Also zeth-host's own options: --plugin P (default: R7_DESK beside zeth-host), "
+                    "--facility F, --panel-path DIR, and --json for one JSON document.\nExit "
+                    "status: 0 when no check failed, crashed or timed out; 1 otherwise; 2 when "
+                    "the checks could not start.");
     validate.add_option("--only", options.only, "Run only the checks with these ids");
     validate.add_flag("--list", options.list, "List every check's id and what it checks");
     validate.add_option("--seed", options.seed, "Seed of the random operator session");
