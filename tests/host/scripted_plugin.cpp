@@ -222,7 +222,8 @@ load_zeth_client_script(zeth_client_callback* host, const char* panelPath) {
     } else {
         mode = path;
     }
-    if (mode == "null-object") {
+    // Without a host the panel could not say a word: null, as every panel should answer.
+    if (mode == "null-object" || host == nullptr) {
         return nullptr;
     }
     return new scripted_panel(host, mode, directory);

@@ -527,8 +527,10 @@ INSTANTIATE_TEST_SUITE_P(
 // names and the reasons, with what varies (timings, this machine's paths) masked. Every check but
 // exports, whose finding on this plug-in depends on what the toolchain exports of its own.
 TEST(validate, jsonDocumentKeepsItsApprovedShape) {
-    const std::filesystem::path folder = validateFolder("json", {"fault:keep-reply"});
-    std::vector<std::string> options = {"--json", "--only"};
+    const std::filesystem::path folder =
+        validateFolder("json", {"fault:crash", "fault:keep-reply"});
+    // Seed 2 clicks keep-reply before the crash: passed, failed and crashed side by side.
+    std::vector<std::string> options = {"--json", "--seed", "2", "--only"};
     for (const char* id :
          {"factory", "factory-null-host", "start-up", "closing-notice", "message-codes",
           "hostile-records", "queries", "operator-session", "message-time"}) {
