@@ -46,11 +46,13 @@ std::string describe(const logged_violation& found) {
 }
 
 // One desk on the emulator, its transcript unheard (the checks read the run log). The emulator
-// is deliberately never destroyed: deleting the panel is closing-notice's part.
+// and its transcript are deliberately never destroyed, since deleting the panel is
+// closing-notice's part; the check's process ends soon after.
 class probe {
 public:
     probe(const validation_settings& settings, call_monitor& calls)
-        : host(*new emulator(settings.plant, settings.layouts, options(settings, calls), quiet)) {}
+        : quiet(*new transcript),
+          host(*new emulator(settings.plant, settings.layouts, options(settings, calls), quiet)) {}
 
     // Creates desk 1. Nothing when it stands; otherwise the finding that ends the check: a
     // layout that cannot be read is the set-up's problem (skipped), a runaway panel the panel's.
@@ -106,7 +108,7 @@ public:
         return all;
     }
 
-    transcript quiet;
+    transcript& quiet;
     emulator& host;
 
 private:
