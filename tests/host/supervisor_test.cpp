@@ -525,15 +525,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The JSON document's shape, against the approved one: the ids in order, the outcomes, the field
 // names and the reasons, with what varies (timings, this machine's paths) masked. Every check but
-// exports, whose finding on this plug-in depends on what the toolchain exports of its own.
+// exports, whose finding on this plug-in depends on what the toolchain exports of its own, and
+// message-time, whose finding depends on the machine's speed (an emulator's, a sanitizer's).
 TEST(validate, jsonDocumentKeepsItsApprovedShape) {
     const std::filesystem::path folder =
         validateFolder("json", {"fault:crash", "fault:keep-reply"});
     // Seed 2 clicks keep-reply before the crash: passed, failed and crashed side by side.
     std::vector<std::string> options = {"--json", "--seed", "2", "--only"};
-    for (const char* id :
-         {"factory", "factory-null-host", "start-up", "closing-notice", "message-codes",
-          "hostile-records", "queries", "operator-session", "message-time"}) {
+    for (const char* id : {"factory", "factory-null-host", "start-up", "closing-notice",
+                           "message-codes", "hostile-records", "queries", "operator-session"}) {
         options.push_back(id);
     }
     const finished run = runValidate(folder, "", options);
