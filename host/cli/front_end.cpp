@@ -6,6 +6,7 @@
 #include "shell.h"
 #include "supervisor.h"
 #include "text_transcript.h"
+#include "validation_run.h"
 
 #include <CLI/CLI.hpp>
 
@@ -27,6 +28,13 @@ struct command_line {
     std::int64_t messageLimit = 100000;
     int timerLimit = 100;
     std::vector<std::string> scenarios;
+    // validate
+    std::vector<std::string> only;
+    bool list = false;
+    std::uint64_t seed = 1;
+    std::int64_t messages = 10000;
+    double timeout = 10.0;
+    std::string scenarioFolder = ".";
 };
 
 void addOptions(CLI::App& app, command_line& options) {
@@ -124,6 +132,54 @@ int runScenarios(const scenario_list& plays, const scenario_setup& setup, transc
     return allPassed ? 0 : 1;
 }
 
+void addValidateOptions(CLI::App& validate, command_line& options) {
+    validate.footer("Also zeth-host's own options: --plugin P (default: R7_DESK beside zeth-host), "
+                    "--facility F, --panel-path DIR, and --json for one JSON document.\nExit "
+                    "status: 0 when no check failed, crashed or timed out; 1 otherwise; 2 when "
+                    "the checks could not start.");
+    validate.add_option("--only", options.only, "Run only the checks with these ids");
+    validate.add_flag("--list", options.list, "List every check's id and what it checks");
+    validate.add_option("--seed", options.seed, "Seed of the random operator session");
+    validate.add_option("--messages", options.messages, "Operator actions in the random session")
+        ->check(CLI::Range(std::int64_t{1}, std::int64_t{100000000}));
+    validate
+        .add_option("--timeout", options.timeout,
+                    "Seconds a call into the plug-in may take before the check is timed-out")
+        ->check(CLI::Range(0.01, 86400.0));
+    validate
+        .add_option("--scenario-folder", options.scenarioFolder,
+                    "Where a failing random session is saved as a scenario file")
+        ->check(CLI::ExistingDirectory);
+}
+
+int runValidate(const command_line& options) {
+    if (options.list) {
+        std::cout << checkListing() << std::flush;
+        return 0;
+    }
+    try {
+        validation_request request;
+        validation_settings& settings = request.settings;
+        settings.pluginFile = options.pluginFile.empty() ? defaultPluginPath() : options.pluginFile;
+        settings.plant = options.facilityFile.empty() ? builtinFacility()
+                                                      : readFacilityFile(options.facilityFile);
+        settings.facilityFile = options.facilityFile;
+        settings.layouts = builtinLayouts();
+        settings.panelPath = options.panelPath;
+        settings.seed = options.seed;
+        settings.messages = options.messages;
+        settings.timeout = options.timeout;
+        request.only = options.only;
+        request.json = options.json;
+        request.scenarioFolder = options.scenarioFolder;
+        return runValidation(request, std::cout, std::cerr);
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        std::cerr << "zeth-host validate: " << error.what() << '\n';
+        return 2;
+    }
+}
+
 } // namespace
 
 int runFrontEnd(int argc, char** argv) {
@@ -137,6 +193,9 @@ int runFrontEnd(int argc, char** argv) {
     CLI::App* run = app.add_subcommand("run", "Run scenario files (none: the built-in demo)");
     run->add_option("scenarios", options.scenarios, "Scenario files")->check(CLI::ExistingFile);
     CLI::App* shell = app.add_subcommand("shell", "Type the scenario language interactively");
+    CLI::App* validate = app.add_subcommand(
+        "validate", "Check a panel plug-in against the host contract, one line per check");
+    addValidateOptions(*validate, options);
     app.require_subcommand(0, 1);
     try {
         app.parse(argc, argv);
@@ -145,6 +204,9 @@ int runFrontEnd(int argc, char** argv) {
         return status == 0 ? 0 : 2;
     }
 
+    if (validate->parsed()) {
+        return runValidate(options);
+    }
     std::unique_ptr<transcript_writer> writer;
     if (options.json) {
         writer = std::make_unique<json_transcript>(std::cout);

@@ -102,6 +102,19 @@ std::optional<std::string> desk::deliverQuery(const std::string& text) {
     return answer;
 }
 
+void desk::deliverRaw(int code, void* data, const std::string& what) {
+    if (closed()) {
+        return;
+    }
+    callPanel([&] { return what; },
+              [&] {
+                  void* given = panel->notify(data, code);
+                  if (code == 3 && given != nullptr) {
+                      panel->notify(given, 5);
+                  }
+              });
+}
+
 void desk::destroy() {
     if (panel == nullptr) {
         return;

@@ -46,6 +46,11 @@ public:
     void deliverTick(int timer);
     // The panel's answer to a property query (null: none); the desk hands it back at once.
     std::optional<std::string> deliverQuery(const std::string& text);
+    // A message exactly as given, for checks that probe the panel with what the emulator never
+    // composes: codes without a meaning, hostile records. data stays the caller's and valid during
+    // the call; what names the call for the call monitor. A non-null answer to code 3 is handed
+    // back at once, as deliverQuery does.
+    void deliverRaw(int code, void* data, const std::string& what);
     // Deletes the panel; it should send "AS" as its last command.
     void destroy();
 

@@ -228,6 +228,19 @@ action_result emulator::query(int deskNumber, const std::string& property) {
     return result;
 }
 
+action_result emulator::deliverRaw(int deskNumber, int code, void* data, const std::string& what) {
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    beginAction(deskNumber, what);
+    target->deliverRaw(code, data, what);
+    afterCall();
+    runUntil(time.now());
+    return result;
+}
+
 action_result emulator::close(int deskNumber) {
     action_result result;
     desk* target = deskFor(deskNumber, result);

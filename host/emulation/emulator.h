@@ -84,6 +84,9 @@ public:
     // The host deletes the desk's panel, which should send "AS" as its last command; the desk's
     // timers stop, and later actions on it are refused.
     action_result close(int deskNumber);
+    // A message exactly as given to the desk's panel (desk::deliverRaw), as an action of its own
+    // that the transcript names by what.
+    action_result deliverRaw(int deskNumber, int code, void* data, const std::string& what);
     // The clock moves on by milliseconds, delivering every tick and revertive due on the way.
     void advance(std::int64_t milliseconds);
     // A revertive as if the router had sent one, to every desk registered for the destination,

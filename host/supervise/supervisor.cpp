@@ -324,8 +324,8 @@ int runSupervised(const supervision& settings, const supervised_body& body, tran
     }
     if (hung) {
         watch.report(violation_kind::pluginHung, settings.pluginFile,
-                     "did not return within " + secondsText(settings.callTimeout) +
-                         " (--call-timeout); the host stopped it");
+                     "did not return within " + secondsText(settings.callTimeout) + " (" +
+                         settings.timeoutOption + "); the host stopped it");
         return 1;
     }
     if (WIFSIGNALED(waited)) {

@@ -27,6 +27,8 @@ struct supervision {
     // The stream the transcript's writers write to: a failed write stops the run (status 2),
     // since a run whose transcript is lost has nothing to show. Null: not checked.
     const std::ostream* output = nullptr;
+    // The option that sets callTimeout, named in the report of a hang.
+    std::string timeoutOption = "--call-timeout";
 };
 
 // What the body works with. The transcript and the monitor reach the supervisor; messages

@@ -14,7 +14,8 @@
 // A click on a control whose name is a command sends that command, and hands back the reply of
 // "TG", "SD" and "RN" as a panel must. Controls named "fault:..." break one rule each (see
 // misbehave), or end the process the way an unfinished plug-in does (crash, stack-overflow,
-// abort, exit, _exit, loop, sleep). A query is answered with "answer:" and the query text.
+// abort, exit, _exit, loop, sleep), or keep the host waiting for 30 ms (slow). A query is
+// answered with "answer:" and the query text.
 // Revertives and ticks are only counted: the host's transcript shows them. A call that arrives
 // while the panel is still inside a call from the host sends "XX re-entered", which the host
 // reports.
@@ -191,6 +192,8 @@ private:
         } else if (fault == "loop") {
             for (volatile bool forever = true; forever;) {
             }
+        } else if (fault == "slow") {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
         } else if (fault == "sleep") {
             std::this_thread::sleep_for(std::chrono::hours(1));
         }
@@ -219,7 +222,8 @@ load_zeth_client_script(zeth_client_callback* host, const char* panelPath) {
     } else {
         mode = path;
     }
-    if (mode == "null-object") {
+    // Without a host the panel could not say a word: null, as every panel should answer.
+    if (mode == "null-object" || host == nullptr) {
         return nullptr;
     }
     return new scripted_panel(host, mode, directory);

@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -252,6 +253,353 @@ TEST(supervisor, surroundingsThatFailAreNeverAPass) {
     EXPECT_THAT(
         noLayout.err,
         HasSubstr("cannot show the layout: /nonexistent/layouts/test.zeth_ui: no such file"));
+}
+
+// zeth-host validate against the scripted plug-in: each row sets a mode and the controls its
+// layout shows, and names the check that must report the fault, its outcome and its reason.
+struct validate_row {
+    std::string name;
+    std::string mode;
+    std::vector<std::string> controls; // the layout's controls, each clicked by the session
+    std::vector<std::string> only;     // the checks to run; empty: all of them
+    std::string check;
+    std::string outcome;
+    std::string said; // in the check's reason
+    std::string messages = "300";
+};
+
+void PrintTo(const validate_row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+// A folder of the row's own holding test.zeth_ui with its controls.
+std::filesystem::path validateFolder(const std::string& name,
+                                     const std::vector<std::string>& controls) {
+    const std::filesystem::path folder = workFolder() / "validate" / name;
+    std::filesystem::create_directories(folder);
+    std::ofstream layout(folder / "test.zeth_ui");
+    for (const std::string& control : controls) {
+        layout << "[[control]]\nname = \"" << control << "\"\n";
+    }
+    return folder;
+}
+
+finished runValidate(const std::filesystem::path& folder, const std::string& mode,
+                     std::vector<std::string> options, const std::string& messages = "300") {
+    std::vector<std::string> arguments = {"validate",
+                                          "--plugin",
+                                          ZETH_SCRIPTED_PLUGIN,
+                                          "--panel-path",
+                                          folder.string() + "#" + mode,
+                                          "--scenario-folder",
+                                          folder.string(),
+                                          "--messages",
+                                          messages,
+                                          "--timeout",
+                                          "0.5"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return runHost(arguments, "");
+}
+
+// The line of one check: "OUTCOME  ID  REASON".
+std::string checkLine(const std::string& out, const std::string& id) {
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string outcome;
+        std::string named;
+        words >> outcome >> named;
+        if (named == id) {
+            return line;
+        }
+    }
+    return "(no line for " + id + ")";
+}
+
+class validate_fault : public ::testing::TestWithParam<validate_row> {};
+
+TEST_P(validate_fault, isReportedUnderItsCheckAndTheRunGoesOn) {
+    const validate_row& row = GetParam();
+    const std::filesystem::path folder = validateFolder(row.name, row.controls);
+    std::vector<std::string> options;
+    if (!row.only.empty()) {
+        options.push_back("--only");
+        options.insert(options.end(), row.only.begin(), row.only.end());
+    }
+    const finished run = runValidate(folder, row.mode, options, row.messages);
+    EXPECT_EQ(run.status, row.outcome == "warning" || row.outcome == "passed" ? 0 : 1) << run.out;
+    const std::string line = checkLine(run.out, row.check);
+    EXPECT_THAT(line, ::testing::StartsWith(row.outcome + " ")) << run.out << run.err;
+    EXPECT_THAT(line, HasSubstr(row.said)) << run.out;
+    // Every check chosen has its line, the ones after a crash or a hang included.
+    const std::size_t checks = row.only.empty() ? 10 : row.only.size();
+    EXPECT_THAT(run.out,
+                HasSubstr(std::to_string(checks) + (checks == 1 ? " check: " : " checks: ")))
+        << run.out;
+
+    // A failing session is saved, and "zeth-host run" fails on it in the same way.
+    const std::filesystem::path saved = folder / "validate-session-1.zeth";
+    if (row.check == "operator-session") {
+        ASSERT_TRUE(std::filesystem::exists(saved)) << run.out;
+        EXPECT_THAT(line, HasSubstr(saved.string()));
+        if (!row.controls.empty()) {
+            EXPECT_THAT(slurp(saved), HasSubstr("click \"" + row.controls.back() + "\"\n"));
+        }
+        const finished replay =
+            runHost({"run", "--plugin", ZETH_SCRIPTED_PLUGIN, "--panel-path",
+                     folder.string() + "#" + row.mode, "--call-timeout", "0.5", saved.string()},
+                    "");
+        EXPECT_EQ(replay.status, 1) << replay.out;
+        EXPECT_THAT(lastLines(replay.out), HasSubstr("!! ")) << replay.out;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    rows, validate_fault,
+    ::testing::Values(
+        validate_row{"crashInFactory",
+                     "crash-in-factory",
+                     {},
+                     {},
+                     "factory",
+                     "crashed",
+                     "died by signal 11 (Segmentation fault) in the factory"},
+        validate_row{"nullObject",
+                     "null-object",
+                     {},
+                     {"factory", "start-up"},
+                     "factory",
+                     "failed",
+                     "gave no panel object"},
+        validate_row{"throwOnCreate",
+                     "throw-on-create",
+                     {},
+                     {"factory"},
+                     "factory",
+                     "failed",
+                     "gave no panel object"},
+        validate_row{"crashInDestructor",
+                     "crash-in-destructor",
+                     {},
+                     {"start-up", "closing-notice", "queries"},
+                     "closing-notice",
+                     "crashed",
+                     "died by signal 11 (Segmentation fault) in the destructor"},
+        validate_row{"noClosingNotice",
+                     "no-closing-notice",
+                     {},
+                     {"closing-notice"},
+                     "closing-notice",
+                     "failed",
+                     "missing-closing-notice"},
+        validate_row{"commandAfterClosing",
+                     "command-after-closing",
+                     {},
+                     {"closing-notice"},
+                     "closing-notice",
+                     "failed",
+                     "command-after-closing"},
+        validate_row{"timerStorm",
+                     "timer-storm",
+                     {},
+                     {"start-up", "operator-session"},
+                     "operator-session",
+                     "failed",
+                     "runaway-panel"},
+        validate_row{"keepReply",
+                     "",
+                     {"fault:keep-reply"},
+                     {"operator-session"},
+                     "operator-session",
+                     "failed",
+                     "reply-not-handed-back"},
+        validate_row{"doubleHandBack",
+                     "",
+                     {"fault:double-hand-back"},
+                     {"operator-session"},
+                     "operator-session",
+                     "failed",
+                     "double-hand-back"},
+        validate_row{"foreignHandBack",
+                     "",
+                     {"fault:foreign-hand-back"},
+                     {"operator-session"},
+                     "operator-session",
+                     "failed",
+                     "foreign-hand-back"},
+        validate_row{"unmatchedNullHandBack",
+                     "",
+                     {"fault:unmatched-null-hand-back"},
+                     {"operator-session"},
+                     "operator-session",
+                     "failed",
+                     "unmatched-null-hand-back"},
+        validate_row{"unknownMessageCode",
+                     "",
+                     {"fault:unknown-message-code"},
+                     {"operator-session"},
+                     "operator-session",
+                     "failed",
+                     "unknown-message-code"},
+        validate_row{"throw",
+                     "",
+                     {"fault:throw"},
+                     {"operator-session"},
+                     "operator-session",
+                     "failed",
+                     "exception-from-panel"},
+        validate_row{"keepNullRn",
+                     "",
+                     {"fault:keep-null-rn"},
+                     {"operator-session"},
+                     "operator-session",
+                     "failed",
+                     "reply-not-handed-back"},
+        validate_row{"nullCommand",
+                     "",
+                     {"fault:null-command"},
+                     {"operator-session"},
+                     "operator-session",
+                     "failed",
+                     "unknown-command: the command text is empty"},
+        validate_row{"stackOverflow",
+                     "",
+                     {"fault:stack-overflow"},
+                     {"operator-session"},
+                     "operator-session",
+                     "crashed",
+                     "died by signal 11 (Segmentation fault)"},
+        validate_row{"underscoreExit",
+                     "",
+                     {"fault:_exit"},
+                     {"operator-session"},
+                     "operator-session",
+                     "crashed",
+                     "ended the host's process with exit status 0"},
+        validate_row{"crashInMessage",
+                     "",
+                     {"fault:crash"},
+                     {},
+                     "operator-session",
+                     "crashed",
+                     "died by signal 11 (Segmentation fault) in notify code 2 (control event "
+                     "fault:crash \"click\")"},
+        validate_row{"abort",
+                     "",
+                     {"fault:abort"},
+                     {"operator-session", "message-time"},
+                     "operator-session",
+                     "crashed",
+                     "died by signal 6 (Aborted) in notify code 2"},
+        validate_row{"exit",
+                     "",
+                     {"fault:exit"},
+                     {"operator-session"},
+                     "operator-session",
+                     "crashed",
+                     "ended the host's process with exit status 0 in notify code 2"},
+        validate_row{"loop",
+                     "",
+                     {"fault:loop"},
+                     {},
+                     "operator-session",
+                     "timed-out",
+                     "did not return within 0.5 s (--timeout); the host stopped it in notify "
+                     "code 2"},
+        validate_row{"slowMessage",
+                     "",
+                     {"fault:slow"},
+                     {"message-time"},
+                     "message-time",
+                     "warning",
+                     "(control event fault:slow \"click\") kept the host's thread",
+                     "10"},
+        validate_row{"sleep",
+                     "",
+                     {"fault:sleep"},
+                     {"message-time", "operator-session"},
+                     "message-time",
+                     "timed-out",
+                     "did not return within 0.5 s"}),
+    [](const ::testing::TestParamInfo<validate_row>& row) { return row.param.name; });
+
+// The JSON document's shape, against the approved one: the ids in order, the outcomes, the field
+// names and the reasons, with what varies (timings, this machine's paths) masked. Every check but
+// exports, whose finding on this plug-in depends on what the toolchain exports of its own, and
+// message-time, whose finding depends on the machine's speed (an emulator's, a sanitizer's).
+TEST(validate, jsonDocumentKeepsItsApprovedShape) {
+    const std::filesystem::path folder =
+        validateFolder("json", {"fault:crash", "fault:keep-reply"});
+    // Seed 2 clicks keep-reply before the crash: passed, failed and crashed side by side.
+    std::vector<std::string> options = {"--json", "--seed", "2", "--only"};
+    for (const char* id : {"factory", "factory-null-host", "start-up", "closing-notice",
+                           "message-codes", "hostile-records", "queries", "operator-session"}) {
+        options.push_back(id);
+    }
+    const finished run = runValidate(folder, "", options);
+    EXPECT_EQ(run.status, 1) << run.err;
+    nlohmann::ordered_json document = nlohmann::ordered_json::parse(run.out);
+    const auto mask = [&](std::string text) {
+        for (const auto& [from, to] :
+             {std::pair<std::string, std::string>{folder.string(), "FOLDER"},
+              {ZETH_SCRIPTED_PLUGIN, "PLUGIN"}}) {
+            for (std::size_t at = text.find(from); at != std::string::npos;
+                 at = text.find(from, at)) {
+                text.replace(at, from.size(), to);
+            }
+        }
+        return text;
+    };
+    document["plugin"] = mask(document["plugin"].get<std::string>());
+    document["panel_path"] = mask(document["panel_path"].get<std::string>());
+    for (auto& check : document["checks"]) {
+        check["seconds"] = 0;
+        check["reason"] = mask(check["reason"].get<std::string>());
+        if (check["scenario"].is_string()) {
+            check["scenario"] = mask(check["scenario"].get<std::string>());
+        }
+    }
+    const std::string approved = std::string(ZETH_HOST_TESTS) + "/validate.approved.json";
+    const std::string received = document.dump(2) + "\n";
+    const std::filesystem::path kept = std::filesystem::absolute("validate.received.json");
+    if (received != slurp(approved)) {
+        std::ofstream(kept) << received;
+    }
+    EXPECT_EQ(received, slurp(approved))
+        << "if the change is meant, approve it: cp " << kept << " " << approved;
+}
+
+// R7_DESK, the reference panel, passes every check; what keeps validate from starting is
+// status 2 with a message that says what to do.
+TEST(validate, passesTheReferencePanelAndSaysWhyItCannotStart) {
+    const finished desk = runHost({"validate", "--messages", "2000"}, "");
+    EXPECT_EQ(desk.status, 0) << desk.out << desk.err;
+    const finished listed = runHost({"validate", "--list"}, "");
+    std::istringstream ids(listed.out);
+    int checks = 0;
+    for (std::string line; std::getline(ids, line); ++checks) {
+        const std::string id = line.substr(0, line.find(' '));
+        EXPECT_THAT(checkLine(desk.out, id), ::testing::ContainsRegex("^(passed|warning) "))
+            << desk.out;
+    }
+    EXPECT_EQ(checks, 10) << listed.out;
+
+    const finished missing = runHost({"validate", "--plugin", "/nonexistent/panel.so"}, "");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_THAT(missing.err, HasSubstr("there is no such file"));
+    const finished unknown = runHost({"validate", "--only", "no-such-check"}, "");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_THAT(unknown.err, HasSubstr("--list shows every id"));
+
+    // Without the layout the panel shows, the checks that act on it are skipped, not failed.
+    const finished noLayout =
+        runHost({"validate", "--plugin", ZETH_SCRIPTED_PLUGIN, "--panel-path",
+                 "/nonexistent/layouts#", "--only", "factory", "operator-session"},
+                "");
+    EXPECT_EQ(noLayout.status, 0) << noLayout.out;
+    EXPECT_THAT(checkLine(noLayout.out, "factory"), ::testing::StartsWith("passed "));
+    EXPECT_THAT(checkLine(noLayout.out, "operator-session"), ::testing::StartsWith("skipped "));
+    EXPECT_THAT(checkLine(noLayout.out, "operator-session"), HasSubstr("--panel-path"));
 }
 
 } // namespace

@@ -72,3 +72,5 @@ endfunction()
 host("running the example's scenario with the installed zeth-host"
      run --plugin ${plugin} --facility ${EXAMPLE}/facility.toml --panel-path ${build}
      ${EXAMPLE}/xy_panel.zeth)
+host("validating the example with the installed zeth-host"
+     validate --plugin ${plugin} --facility ${EXAMPLE}/facility.toml --panel-path ${build})

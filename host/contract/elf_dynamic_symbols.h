@@ -1,6 +1,7 @@
 // elf_dynamic_symbols: reads the dynamic symbol table (.dynsym) of an ELF shared library, 32-bit
-// or 64-bit, in the byte order of the machine running the tests. Used by the export tests to show
-// what a loader can resolve from the plug-in.
+// or 64-bit, in the byte order of the machine running it. The export tests and zeth-host's
+// validate call it to show what a loader can resolve from a plug-in; it reads the file afresh on
+// every call and keeps nothing. Not built where plug-ins are DLLs.
 #pragma once
 
 #include <string>

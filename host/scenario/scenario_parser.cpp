@@ -79,11 +79,7 @@ std::string joinWords(const std::vector<word>& words) {
             text += each.text;
             continue;
         }
-        text += '"';
-        for (const char c : each.text) {
-            text += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
-        }
-        text += '"';
+        text += quotedWord(each.text);
     }
     return text;
 }
@@ -446,6 +442,14 @@ scenario readScenarioFile(const std::string& path) {
                                         .string();
     }
     return result;
+}
+
+std::string quotedWord(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+    }
+    return quoted + '"';
 }
 
 std::optional<scenario_step> parseScenarioLine(const std::string& line, const std::string& origin,

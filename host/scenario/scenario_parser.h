@@ -125,6 +125,10 @@ scenario parseScenario(const std::string& text, const std::string& origin);
 // that is not a regular text file, a NUL byte or bytes that are not UTF-8 throw scenario_error.
 scenario readScenarioFile(const std::string& path);
 
+// text as one word of the language: in double quotes, with \" and \\ inside, so that the reader
+// gives back exactly text. For tools that write scenario lines.
+std::string quotedWord(const std::string& text);
+
 // Reads one line for the interactive shell: nothing for a blank or comment line; throws
 // scenario_error. A "panels" line is refused there (the desks exist already).
 std::optional<scenario_step> parseScenarioLine(const std::string& line, const std::string& origin,

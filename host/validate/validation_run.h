@@ -1,0 +1,45 @@
+// validation_run: "zeth-host validate": runs the checks of plugin_checks.h on one plug-in, each
+// in a process of its own under the supervisor, and reports them.
+//
+// A check whose process dies by a signal or ends itself is crashed, one whose call into the
+// plug-in outlasts the time limit is timed-out (the process is killed), and the next check runs
+// regardless. When the random operator session fails, its actions up to the failing one, which
+// is the shortest failing prefix of a session that replays the same, are saved as a scenario file
+// and replayed once more in a fresh process to show that they fail again; the check's reason
+// names the file and the command that replays it.
+//
+// Output: one line per check as it finishes ("OUTCOME  ID  REASON"), then a summary. With json
+// the lines go to progress instead and report gets one JSON document at the end:
+//   {"plugin", "facility", "panel_path", "seed", "messages", "timeout",
+//    "checks": [{"id", "outcome", "reason", "seconds", "scenario"}],   scenario: a path or null
+//    "counts": {"passed", "failed", "skipped", "warning", "crashed", "timed-out"}, "status"}
+//
+// Called by the command line on the program's main thread, with no other threads running (it
+// forks). The exit status: 0 when no check failed, crashed or timed out, 1 otherwise. Problems
+// that keep the run from starting (no plug-in file, an unknown id, a folder that cannot be
+// written) throw validation_error before any check runs: status 2.
+#pragma once
+
+#include "plugin_checks.h"
+
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class validation_error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct validation_request {
+    validation_settings settings;
+    std::vector<std::string> only; // the ids of the checks to run; empty: every check
+    bool json = false;
+    std::string scenarioFolder = "."; // where a failing session's scenario file goes
+};
+
+int runValidation(const validation_request& request, std::ostream& report, std::ostream& progress);
+
+// Every check's id and description, one a line, for --list.
+std::string checkListing();
