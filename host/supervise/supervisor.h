@@ -27,6 +27,9 @@ struct supervision {
     // The stream the transcript's writers write to: a failed write stops the run (status 2),
     // since a run whose transcript is lost has nothing to show. Null: not checked.
     const std::ostream* output = nullptr;
+    // Told the child's process id as soon as it runs (in this process, before the body's first
+    // frame), so that the caller can pass it a signal; null: nobody is told.
+    std::function<void(int)> childStarted;
 };
 
 // What the body works with. The transcript and the monitor reach the supervisor; messages
