@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a job needs, only when some are missing.
-# Usage: scripts/deps.sh GROUP...   (groups: base, i386, mingw, wine, fuzz, valgrind)
+# Usage: scripts/deps.sh GROUP...   (groups: base, i386, mingw, wine, fuzz, valgrind, browser,
+#                                    node)
 # Packages named NAME:i386 come from Debian's i386 architecture, which is added first when needed.
 #
 # Installing needs root. Run as another user, or with ZETH_SKIP_DEPS=1, it only checks: it names
@@ -27,7 +28,11 @@ packages_for() {
     fuzz) echo "cmake ninja-build clang libclang-rt-14-dev" ;;
     # The test executables under valgrind's memory checker.
     valgrind) echo "valgrind" ;;
-    *) echo "scripts/deps.sh: unknown package group '$1' (known: base, i386, mingw, wine, fuzz, valgrind)" >&2
+    # The browser test of zeth-host serve: Chromium, and the font its screenshot was approved with.
+    browser) echo "chromium fonts-dejavu-core" ;;
+    # Node.js and npm for the browser test, on a machine that has no node of its own.
+    node) echo "nodejs npm" ;;
+    *) echo "scripts/deps.sh: unknown package group '$1' (known: base, i386, mingw, wine, fuzz, valgrind, browser, node)" >&2
        exit 2 ;;
     esac
 }

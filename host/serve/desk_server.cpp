@@ -146,7 +146,8 @@ void desk_server::addRoutes() {
 
     http.Get("/api/state", [this, reply](const httplib::Request&, httplib::Response& response) {
         reply(response, onEmulatorThread([this] {
-                  return answer{200, stateDocument(host, started, hooks.currentDesk()).dump()};
+                  return answer{
+                      200, currentState().dump(-1, ' ', false, json::error_handler_t::replace)};
               }));
     });
 
@@ -248,7 +249,7 @@ void desk_server::addRoutes() {
         return answer{200, json{{"outcome", refused ? "refused" : "done"},
                                 {"message", message},
                                 {"records", records},
-                                {"state", stateDocument(host, started, hooks.currentDesk())}}
+                                {"state", currentState()}}
                                .dump(-1, ' ', false, json::error_handler_t::replace)};
     };
 
@@ -393,14 +394,18 @@ void desk_server::startDesks() {
     }
 }
 
+json desk_server::currentState() const {
+    json state = stateDocument(host, started, hooks.currentDesk());
+    state["crash"] = settings.crashReport.empty() ? json(nullptr) : json(settings.crashReport);
+    state["stopped"] = stopped;
+    return state;
+}
+
 void desk_server::publishState() {
     if (stream.latest() == lastShown && lastShown != 0) {
         return;
     }
-    json state = stateDocument(host, started, hooks.currentDesk());
-    state["crash"] = settings.crashReport.empty() ? json(nullptr) : json(settings.crashReport);
-    state["stopped"] = stopped;
-    stream.publish("state", state.dump(-1, ' ', false, json::error_handler_t::replace));
+    stream.publish("state", currentState().dump(-1, ' ', false, json::error_handler_t::replace));
     lastShown = stream.latest();
 }
 

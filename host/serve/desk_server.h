@@ -30,6 +30,8 @@
 #include "event_stream.h"
 #include "http_endpoint.h"
 
+#include <nlohmann/json.hpp>
+
 #include <atomic>
 #include <functional>
 #include <string>
@@ -82,6 +84,9 @@ private:
     // Runs work on the emulator's thread and waits for its answer.
     answer onEmulatorThread(std::function<answer()> work);
     void publishState();
+    // The state document with the run's own fields: "crash" (the supervisor's report, or null)
+    // and "stopped" (why the desks stopped, or empty).
+    nlohmann::json currentState() const;
     void startDesks();
 
     http_endpoint& endpoint;
