@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <memory>
 
 #if !defined(_WIN32)
 #include <signal.h>
@@ -72,13 +73,24 @@ int serveDesks(const serve_request& request, scenario_setup setup, http_endpoint
     banner.kind = entry_kind::banner;
     banner.text = "zeth-host serve: " + setup.description;
     record.add(banner);
-    int lineNumber = 0;
+    desk_server server(endpoint, host, stream,
+                       languageHooks(host, runner, desks, request.openings, messages),
+                       {crashReport});
+    server.run(stopRequested);
+    return 0;
+}
+
+} // namespace
+
+serve_hooks languageHooks(emulator& host, scenario_runner& runner, int desks,
+                          const std::vector<scenario>& openings, std::ostream& messages) {
+    auto lineNumber = std::make_shared<int>(0);
     serve_hooks hooks;
-    hooks.start = [&] {
+    hooks.start = [&host, &runner, desks, &openings, &messages] {
         try {
             host.start(desks);
             host.showViews();
-            for (const scenario& opening : request.openings) {
+            for (const scenario& opening : openings) {
                 for (const scenario_step& step : opening.steps) {
                     runner.run(step);
                 }
@@ -88,7 +100,7 @@ int serveDesks(const serve_request& request, scenario_setup setup, http_endpoint
             throw;
         }
     };
-    hooks.line = [&](const std::string& text) {
+    hooks.line = [&runner, lineNumber](const std::string& text) {
         const std::string word = text.substr(0, text.find_first_of(" \t\r"));
         if (word == "help") {
             return line_outcome{line_outcome::verdict::done, scenarioHelp()};
@@ -99,7 +111,7 @@ int serveDesks(const serve_request& request, scenario_setup setup, http_endpoint
         }
         std::optional<scenario_step> step;
         try {
-            step = parseScenarioLine(text, "page", ++lineNumber);
+            step = parseScenarioLine(text, "page", ++*lineNumber);
         } catch (const scenario_error& error) {
             return line_outcome{line_outcome::verdict::unparsable, error.what()};
         }
@@ -112,13 +124,9 @@ int serveDesks(const serve_request& request, scenario_setup setup, http_endpoint
         }
         return line_outcome{};
     };
-    hooks.currentDesk = [&] { return runner.currentDesk(); };
-    desk_server server(endpoint, host, stream, hooks, {crashReport});
-    server.run(stopRequested);
-    return 0;
+    hooks.currentDesk = [&runner] { return runner.currentDesk(); };
+    return hooks;
 }
-
-} // namespace
 
 int runServe(const serve_request& request, transcript& record, std::ostream& messages) {
     http_endpoint endpoint(request.bind, request.port);

@@ -14,6 +14,7 @@
 // Called once, on the program's main thread, with no other thread running.
 #pragma once
 
+#include "desk_server.h"
 #include "scenario_parser.h"
 #include "scenario_runner.h"
 #include "transcript.h"
@@ -32,6 +33,12 @@ struct serve_request {
     std::string bind = "127.0.0.1";
     int port = 8270;
 };
+
+// The scenario language for the page (desk_server.h): start creates desks on host and plays
+// openings with runner; line carries out one line as the shell does. host, runner, openings and
+// messages must outlive the hooks. Used on the emulator's thread only.
+serve_hooks languageHooks(emulator& host, scenario_runner& runner, int desks,
+                          const std::vector<scenario>& openings, std::ostream& messages);
 
 // Returns the exit status: 0 after a signal closed the desks; 2 when the address cannot be used
 // or the run could not go on. Throws serve_error (http_endpoint.h) for an unusable address.

@@ -240,8 +240,11 @@ void desk_server::addRoutes() {
                               "desk " + std::to_string(deskNumber) + " shows no control " + name};
     };
     // The answer to an action: its records since mark, and the state after it.
-    const auto outcome = [this](std::uint64_t mark, bool refused, const std::string& message) {
-        host.showViews();
+    const auto outcome = [this](std::uint64_t mark, bool refused, const std::string& message,
+                                bool views = true) {
+        if (views) {
+            host.showViews(); // as the scenario runner shows them after every action
+        }
         json records = json::array();
         for (const std::string& record : stream.recordsAfter(mark)) {
             records.push_back(json::parse(record));
@@ -363,9 +366,16 @@ void desk_server::addRoutes() {
             throw request_refused{400, done.message};
         }
         if (done.what == line_outcome::verdict::notCarriedOut) {
-            throw request_refused{404, done.message};
+            std::string why = done.message;
+            for (const std::string& record : stream.recordsAfter(mark)) {
+                const json parsed = json::parse(record);
+                if (why.empty() && parsed["kind"] == "problem") {
+                    why = parsed["text"].get<std::string>();
+                }
+            }
+            throw request_refused{404, why.empty() ? "the line could not be carried out" : why};
         }
-        return outcome(mark, false, done.message);
+        return outcome(mark, false, done.message, false); // the runner showed the views
     });
 
     post("/api/restart", [=](const json&) {

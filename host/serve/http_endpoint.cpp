@@ -11,8 +11,10 @@ std::string lower(std::string text) {
     return text;
 }
 
+// Only the numeric form counts: "127.0.0.1.example.com" is a name anyone may point anywhere.
 bool loopbackName(const std::string& name) {
-    return name == "localhost" || name == "::1" || name.rfind("127.", 0) == 0;
+    const bool numeric = name.find_first_not_of("0123456789.") == std::string::npos;
+    return name == "localhost" || name == "::1" || (numeric && name.rfind("127.", 0) == 0);
 }
 
 } // namespace
