@@ -103,6 +103,8 @@ desk_server::answer desk_server::onEmulatorThread(std::function<answer()> work) 
 void desk_server::addRoutes() {
     httplib::Server& http = endpoint.server();
     http.set_payload_max_length(bodyLimit);
+    // An idle page's connection must not hold up the closing of the desks for long.
+    http.set_keep_alive_timeout(1);
     const std::string address = endpoint.address();
     http.set_pre_routing_handler(
         [address](const httplib::Request& request, httplib::Response& response) {

@@ -1,9 +1,10 @@
 // The desks of `zeth-host serve` worked in a real browser (Debian's Chromium, headless): an
-// operator's story on one desk, then two desks sharing the routers. The desk after Take is kept
+// operator's story on one desk, two desks sharing the routers, and a plug-in that crashes. The desk after Take is kept
 // as a screenshot (golden/desk_after_take.png) and compared with a tolerance; the
 // README shows the same picture.
 //
 // Environment: ZETH_HOST (the zeth-host to serve with; default build/ci/bin/zeth-host),
+// ZETH_SCRIPTED_PLUGIN (the test plug-in that crashes; default: built beside zeth-host),
 // ZETH_CHROMIUM (default /usr/bin/chromium), ZETH_APPROVE_SCREENSHOT=1 (take the screenshot as
 // the new golden one; read it first).
 import { chromium } from "playwright-core";
@@ -200,6 +201,33 @@ async function twoDesks(browser) {
   }
 }
 
+// The scripted test plug-in crashes on a click: the page shows the supervisor's line and starts
+// the desks again when asked.
+async function crashingPlugin(browser) {
+  console.log("A plug-in that crashes:");
+  const plugin = process.env.ZETH_SCRIPTED_PLUGIN || path.join(path.dirname(hostProgram), "zeth_scripted_plugin.so");
+  if (!existsSync(plugin)) {
+    check(false, "the scripted test plug-in is built beside zeth-host (" + plugin + ")");
+    return;
+  }
+  const served = await serve(["--plugin", plugin, "--panel-path", path.join(here, "crash")]);
+  try {
+    const page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+    await page.goto(served.url);
+    await key(page, 1, "fault:crash").click();
+    await page.waitForSelector("#banner.shown");
+    const report = await page.locator("#banner-text").textContent();
+    check(/^plugin-crashed: .*died by signal 11 .*in notify code 2 .*on desk 1/.test(report),
+          "the page shows the supervisor's line: " + report);
+    check(await page.locator("#restart").isVisible(), "the page offers to start the desks again");
+    await page.click("#restart");
+    await page.waitForSelector("#banner", { state: "hidden" });
+    check(await key(page, 1, "fault:crash").count() === 1, "the desks are back after the restart");
+  } finally {
+    await stop(served, 1);
+  }
+}
+
 const browser = await chromium.launch({
   executablePath: process.env.ZETH_CHROMIUM || "/usr/bin/chromium",
   headless: true,
@@ -209,6 +237,7 @@ const browser = await chromium.launch({
 try {
   await oneDesk(browser);
   await twoDesks(browser);
+  await crashingPlugin(browser);
 } finally {
   await browser.close();
 }
