@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <csignal>
 #include <future>
 #include <memory>
 #include <thread>
@@ -422,6 +423,11 @@ void desk_server::publishState() {
 }
 
 void desk_server::run(const std::atomic<bool>& stopping) {
+#if !defined(_WIN32)
+    // cpp-httplib writes to sockets without MSG_NOSIGNAL: a page closed mid-answer would end
+    // the process with SIGPIPE (and the supervisor would blame the plug-in).
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     httplib::Server& http = endpoint.server();
     std::thread listener([&http] { http.listen_after_bind(); });
     // stop() before the server runs would be lost, and the listener never ended.

@@ -70,7 +70,8 @@ public:
 
     // Serves until stopping is set (checked at least every tenth of a second), then stops
     // listening and deletes every panel (each sends its closing notice). On the real clock it
-    // delivers ticks as they fall due meanwhile.
+    // delivers ticks as they fall due meanwhile. Ignores SIGPIPE from then on, for the whole
+    // process: a page that goes away mid-answer must not end it.
     void run(const std::atomic<bool>& stopping);
 
     // A request's answer: HTTP status and JSON body.
