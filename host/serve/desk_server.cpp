@@ -169,11 +169,20 @@ void desk_server::addRoutes() {
                     sink.done();
                     return true;
                 }
+                // Only the latest state counts: a page that catches up draws once.
+                std::size_t lastState = events.size();
+                for (std::size_t i = 0; i < events.size(); ++i) {
+                    lastState = events[i].name == "state" ? i : lastState;
+                }
                 std::string chunk;
-                for (const stream_event& each : events) {
+                for (std::size_t i = 0; i < events.size(); ++i) {
+                    const stream_event& each = events[i];
+                    from = each.serial;
+                    if (each.name == "state" && i != lastState) {
+                        continue;
+                    }
                     chunk += "id: " + std::to_string(each.serial) + "\nevent: " + each.name +
                              "\ndata: " + each.data + "\n\n";
-                    from = each.serial;
                 }
                 // A comment when nothing happened: a closed page is noticed by the failed write.
                 if (chunk.empty()) {
