@@ -9,6 +9,7 @@
 #include <csignal>
 #include <future>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -65,6 +66,33 @@ std::int32_t small(std::int64_t value, const char* name) {
     return static_cast<std::int32_t>(value);
 }
 
+// Why a request cannot have come from the page itself, if it cannot: a Host that is not this
+// machine's (DNS rebinding), or an action posted by a page of another site. Such a page may post
+// a form here without asking first (no preflight for a form's content types), but it names its
+// own origin and cannot send JSON.
+std::optional<request_refused> foreignRequest(const httplib::Request& request,
+                                              const std::string& address) {
+    if (!trustedHost(request.get_header_value("Host"), address)) {
+        return request_refused{403, "refused: the Host header names neither this machine's "
+                                    "loopback nor the address zeth-host serves on"};
+    }
+    if (request.method != "POST") {
+        return std::nullopt;
+    }
+    const std::string origin = request.get_header_value("Origin");
+    const std::size_t scheme = origin.find("://");
+    if (request.has_header("Origin") &&
+        (scheme == std::string::npos || !trustedHost(origin.substr(scheme + 3), address))) {
+        return request_refused{403, "refused: the request comes from a page of another site (" +
+                                        origin + ")"};
+    }
+    if (request.get_header_value("Content-Type").rfind("application/json", 0) != 0) {
+        return request_refused{415, "refused: actions are sent as JSON (Content-Type: "
+                                    "application/json)"};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 desk_server::desk_server(http_endpoint& served, emulator& target, event_stream& events,
@@ -109,13 +137,12 @@ void desk_server::addRoutes() {
     const std::string address = endpoint.address();
     http.set_pre_routing_handler(
         [address](const httplib::Request& request, httplib::Response& response) {
-            if (trustedHost(request.get_header_value("Host"), address)) {
+            const std::optional<request_refused> refused = foreignRequest(request, address);
+            if (!refused) {
                 return httplib::Server::HandlerResponse::Unhandled;
             }
-            response.status = 403;
-            response.set_content(errorBody("refused: the Host header names neither this machine's "
-                                           "loopback nor the address zeth-host serves on"),
-                                 "application/json");
+            response.status = refused->status;
+            response.set_content(errorBody(refused->message), "application/json");
             return httplib::Server::HandlerResponse::Handled;
         });
     http.set_error_handler([](const httplib::Request& request, httplib::Response& response) {

@@ -18,6 +18,8 @@
 // that does not parse 400; an action while the desks are not running 409. None of these
 // changes anything. A body over 64 KiB is 413, and a Host header that is neither a loopback
 // name nor the bound address 403 (a page elsewhere reaching the desks through DNS rebinding).
+// A POST must be JSON (else 415) and, when it names an Origin, come from this server's own
+// (else 403): a page of another site cannot make the browser work the desks.
 //
 // Threads: run() is called on the emulator's thread, which is the only one that enters a panel
 // or touches the emulator: HTTP requests, served on the server's own threads, post their work

@@ -47,8 +47,9 @@ public:
     }
 
     httplib::Result post(const std::string& path, const std::string& body,
-                         const httplib::Headers& headers = {}) {
-        return client.Post(path.c_str(), headers, body, "application/json");
+                         const httplib::Headers& headers = {},
+                         const char* type = "application/json") {
+        return client.Post(path.c_str(), headers, body, type);
     }
     json state() {
         const httplib::Result got = client.Get("/api/state");
@@ -175,6 +176,7 @@ struct bad_request {
     httplib::Headers headers;
     int status;
     const char* says; // in the one-line error
+    const char* type = "application/json";
 };
 
 TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing) {
@@ -240,13 +242,26 @@ TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing)
          {{"Host", "127.0.0.1.rebound.example.com:8270"}},
          403,
          "Host"},
+        {"post from another site",
+         "/api/click",
+         R"({"desk": 1, "control": "Dest_1"})",
+         {{"Origin", "http://rebound.example.com"}},
+         403,
+         "another site"},
+        {"a form's body",
+         "/api/click",
+         R"({"desk": 1, "control": "Dest_1"})",
+         {},
+         415,
+         "JSON",
+         "text/plain"},
         {"unknown route", "/api/undo", "{}", {}, 404, "no such page"},
     };
     const json before = served.state();
     const std::size_t recordsBefore = served.records();
     for (const bad_request& row : table) {
         SCOPED_TRACE(row.name);
-        const httplib::Result got = served.post(row.path, row.body, row.headers);
+        const httplib::Result got = served.post(row.path, row.body, row.headers, row.type);
         ASSERT_TRUE(got) << httplib::to_string(got.error());
         EXPECT_EQ(got->status, row.status) << got->body;
         const json error = json::parse(got->body, nullptr, false);
@@ -263,7 +278,12 @@ TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing)
                     ::testing::AnyOf(HasSubstr("Teke"), HasSubstr(R"("kind":"view")")));
     }
 
-    // The Host names that are this machine's own are served.
+    // The page's own origin may post; the Host names that are this machine's own are served.
+    const std::string own = "http://127.0.0.1:" + std::to_string(served.endpoint.port());
+    const httplib::Result fromPage =
+        served.post("/api/click", R"({"desk": 1, "control": "Dest_1"})", {{"Origin", own}});
+    ASSERT_TRUE(fromPage);
+    EXPECT_EQ(fromPage->status, 200) << fromPage->body;
     for (const char* host : {"localhost:8270", "127.0.0.1", "[::1]:8270", "LOCALHOST"}) {
         const httplib::Result got = served.client.Get("/api/state", {{"Host", host}});
         ASSERT_TRUE(got);
