@@ -20,7 +20,7 @@ const golden = path.join(here, "golden/desk_after_take.png");
 const received = path.join(here, "received/desk_after_take.png");
 // A pixel differs when a channel moves by more than this; the screenshot passes while at most
 // this share of its pixels differ (font hinting, anti-aliasing).
-const channelTolerance = 40;
+const channelTolerance = 16;
 const pixelShare = 0.01;
 
 let failures = 0;
