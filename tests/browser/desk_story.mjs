@@ -196,6 +196,17 @@ async function twoDesks(browser) {
     check(await key(page, 2, "Undo").getAttribute("aria-disabled") === undoBefore,
           "desk 2's Undo stays as it was (" + (undoBefore === "true" ? "disabled" : "enabled") + ")");
     check(await key(page, 1, "Undo").getAttribute("aria-disabled") === "false", "desk 1's Undo is enabled");
+
+    // The line box takes the scenario language: a crosspoint behind the panels, then a typo.
+    await page.fill("#line", 'route "R7 SDI Router" 103 7');
+    await page.press("#line", "Enter");
+    await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="103"] td.source')?.textContent === "7");
+    check(true, "a line of the scenario language routes 103 to source 7, seen in the routers");
+    await page.fill("#line", "clack Take");
+    await page.press("#line", "Enter");
+    await page.waitForSelector("#line-answer.error");
+    check(/found 'clack'/.test(await page.locator("#line-answer").textContent()),
+          "an unparsable line is answered with the parser's message");
   } finally {
     await stop(served, 2);
   }

@@ -108,6 +108,14 @@ TEST(desk_server, state_document_draws_the_desk_and_the_routers_it_uses) {
     EXPECT_EQ(state["time_ms"], 0);
     EXPECT_EQ(state["realtime"], false);
 
+    // The page comes from inside the program, and its policy lets it load nothing else.
+    const httplib::Result page = served.client.Get("/");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_THAT(page->get_header_value("Content-Type"), HasSubstr("text/html"));
+    EXPECT_THAT(page->get_header_value("Content-Security-Policy"), HasSubstr("default-src 'none'"));
+    EXPECT_THAT(page->body, HasSubstr("new EventSource(\"/api/events\")"));
+
     // A crosspoint behind the panels, on a destination the desk listens to: the routers' view
     // names the source's package.
     ASSERT_TRUE(served.post("/api/click", json{{"desk", 1}, {"control", listenTo101}}.dump()));
