@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a job needs, only when some are missing.
-# Usage: scripts/deps.sh GROUP...   (groups: base, i386, mingw, wine, fuzz, valgrind)
+# Usage: scripts/deps.sh GROUP...   (groups: base, i386, mingw, wine, fuzz, valgrind, browser,
+#                                    node)
 # Packages named NAME:i386 come from Debian's i386 architecture, which is added first when needed.
 #
 # Installing needs root. Run as another user, or with ZETH_SKIP_DEPS=1, it only checks: it names
@@ -11,7 +12,8 @@ set -euo pipefail
 packages_for() {
     case "$1" in
     base) echo "cmake ninja-build g++ clang lld clang-format libgtest-dev libgmock-dev googletest
-                libbenchmark-dev libtomlplusplus-dev libcli11-dev nlohmann-json3-dev diffutils" ;;
+                libbenchmark-dev libtomlplusplus-dev libcli11-dev nlohmann-json3-dev diffutils
+                libcpp-httplib-dev pkgconf" ;;
     # 32-bit Linux build: -m32 through g++-multilib, run through qemu-user (the kernel runs no
     # 32-bit programs itself).
     # toml++ from the 64-bit package: the 32-bit build uses its headers only.
@@ -26,7 +28,11 @@ packages_for() {
     fuzz) echo "cmake ninja-build clang libclang-rt-14-dev" ;;
     # The test executables under valgrind's memory checker.
     valgrind) echo "valgrind" ;;
-    *) echo "scripts/deps.sh: unknown package group '$1' (known: base, i386, mingw, wine, fuzz, valgrind)" >&2
+    # The browser test of zeth-host serve: Chromium, and the font its screenshot was approved with.
+    browser) echo "chromium fonts-dejavu-core" ;;
+    # Node.js and npm for the browser test, on a machine that has no node of its own.
+    node) echo "nodejs npm" ;;
+    *) echo "scripts/deps.sh: unknown package group '$1' (known: base, i386, mingw, wine, fuzz, valgrind, browser, node)" >&2
        exit 2 ;;
     esac
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every check: formatting, the test suites with GCC and with Clang
 # (warnings as errors), the suites again under AddressSanitizer and UBSan, the host's tests under
-# ThreadSanitizer, the framework, panel and host tests under valgrind, a short fuzzing run, and the
-# deployed target: the 32-bit suites, R7_DESK.dll's tables and a Windows host under wine.
+# ThreadSanitizer, zeth-host serve's page in headless Chromium, the framework, panel and host tests
+# under valgrind, a short fuzzing run, and the deployed target: the 32-bit suites, R7_DESK.dll's
+# tables and its release archive, and a Windows host under wine.
 #
 # Usage: scripts/test.sh [quick]
 #   (nothing)  the whole gate, for CI and before a merge
@@ -49,6 +50,12 @@ for preset in ci clang asan; do
     cmake --build --preset "$preset" "${build_jobs[@]}"
     ctest --preset "$preset" -j "$jobs"
 done
+
+# --- The desks of zeth-host serve in a real browser (Chromium, headless) --------------------------
+step "Browser: zeth-host serve in headless Chromium (tests/browser)"
+started=$(date +%s)
+bash tests/browser/run.sh build/ci/bin/zeth-host
+took "Browser" "$started"
 
 # --- Threads --------------------------------------------------------------------------------------
 # Only the host's tests: the host is the one part that must stand up to a plug-in's threads

@@ -4,6 +4,9 @@
 #include "json_transcript.h"
 #include "scenario_runner.h"
 #include "shell.h"
+#if defined(ZETH_HOST_SERVE)
+#include "serve_command.h"
+#endif
 #include "supervisor.h"
 #include "text_transcript.h"
 #include "validation_run.h"
@@ -35,6 +38,10 @@ struct command_line {
     std::int64_t messages = 10000;
     double timeout = 10.0;
     std::string scenarioFolder = ".";
+    // serve
+    std::string bind = "127.0.0.1";
+    int port = 8270;
+    bool virtualClock = false;
 };
 
 void addOptions(CLI::App& app, command_line& options) {
@@ -196,6 +203,20 @@ int runFrontEnd(int argc, char** argv) {
     CLI::App* validate = app.add_subcommand(
         "validate", "Check a panel plug-in against the host contract, one line per check");
     addValidateOptions(*validate, options);
+#if defined(ZETH_HOST_SERVE)
+    CLI::App* serve = app.add_subcommand(
+        "serve", "Serve the desks to a browser, live (scenario files given are played first)");
+    serve->add_option("scenarios", options.scenarios, "Scenario files")->check(CLI::ExistingFile);
+    serve->add_option("--port", options.port, "Port to listen on; 0 picks a free one")
+        ->check(CLI::Range(0, 65535))
+        ->capture_default_str();
+    serve
+        ->add_option("--bind", options.bind,
+                     "Address to listen on; anything but loopback lets other machines in")
+        ->capture_default_str();
+    serve->add_flag("--virtual", options.virtualClock,
+                    "Virtual clock: time passes only when the page steps it");
+#endif
     app.require_subcommand(0, 1);
     try {
         app.parse(argc, argv);
@@ -217,6 +238,28 @@ int runFrontEnd(int argc, char** argv) {
     record.attach(*writer);
     int status = 2;
     try {
+#if defined(ZETH_HOST_SERVE)
+        if (serve->parsed()) {
+            serve_request request{makeSetup(options),  {},          {},
+                                  options.callTimeout, &std::cout,  options.inProcess,
+                                  options.bind,        options.port};
+            request.setup.options.realtime = !options.virtualClock;
+            request.pluginFile =
+                options.pluginFile.empty() ? defaultPluginPath() : options.pluginFile;
+            for (const scenario_play& play : readScenarios(options)) {
+                if (!play.play.facilityFile.empty()) {
+                    throw scenario_error(play.name + ": it names its own facility; zeth-host "
+                                                     "serve takes the facility from --facility");
+                }
+                if (!options.scenarios.empty()) {
+                    request.openings.push_back(play.play);
+                }
+            }
+            status = runServe(request, record, std::cerr);
+            std::cout.flush();
+            return status;
+        }
+#endif
         // Files are read here, before the plug-in's process starts: a bad one stops the run
         // with status 2 before anything is loaded.
         const scenario_setup setup = makeSetup(options);
@@ -229,9 +272,11 @@ int runFrontEnd(int argc, char** argv) {
         };
         const std::string pluginFile =
             options.pluginFile.empty() ? defaultPluginPath() : options.pluginFile;
-        status = options.inProcess ? runInProcess(body, record, std::cerr)
-                                   : runSupervised({pluginFile, options.callTimeout, &std::cout},
-                                                   body, record, std::cerr);
+        status =
+            options.inProcess
+                ? runInProcess(body, record, std::cerr)
+                : runSupervised({pluginFile, options.callTimeout, &std::cout, "--call-timeout", {}},
+                                body, record, std::cerr);
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << "zeth-host: " << error.what() << '\n';

@@ -3,6 +3,12 @@
 //   zeth-host [OPTIONS]                      runs the built-in demo
 //   zeth-host run [OPTIONS] [SCENARIO...]    runs scenario files (none: the demo)
 //   zeth-host shell [OPTIONS]                the scenario language, interactively
+//   zeth-host validate [OPTIONS]             checks a plug-in against the host contract
+//                                            (plugin_checks.h); also --only ID..., --list,
+//                                            --seed N, --messages N, --timeout S
+//   zeth-host serve [OPTIONS] [SCENARIO...]  the desks in a browser (serve_command.h); also
+//                                            --port N (default 8270), --bind ADDRESS (default
+//                                            127.0.0.1), --virtual
 //
 // Options: --facility FILE, --plugin FILE, --panel-path DIR, --panels N, --realtime, --json.
 // Exit status: 0 when every expectation was met and no contract was broken, 1 when one was not,

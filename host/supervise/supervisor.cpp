@@ -267,6 +267,9 @@ int runSupervised(const supervision& settings, const supervised_body& body, tran
         runChild(ends[1], body);
     }
     close(ends[1]);
+    if (settings.childStarted) {
+        settings.childStarted(static_cast<int>(child));
+    }
 
     run_watch watch(record, messages);
     frame_reader frames;

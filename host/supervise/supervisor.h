@@ -29,6 +29,9 @@ struct supervision {
     const std::ostream* output = nullptr;
     // The option that sets callTimeout, named in the report of a hang.
     std::string timeoutOption = "--call-timeout";
+    // Told the child's process id as soon as it runs (in this process, before the body's first
+    // frame), so that the caller can pass it a signal; null: nobody is told.
+    std::function<void(int)> childStarted;
 };
 
 // What the body works with. The transcript and the monitor reach the supervisor; messages

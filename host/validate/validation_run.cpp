@@ -69,7 +69,9 @@ check_finding runInChild(const plugin_check& check, const validation_settings& s
         child.messages << outcomeName(found.outcome) << '\t' << oneLine(found.reason) << std::flush;
         return 0;
     };
-    supervision watch{settings.pluginFile, settings.timeout, nullptr};
+    supervision watch;
+    watch.pluginFile = settings.pluginFile;
+    watch.callTimeout = settings.timeout;
     watch.timeoutOption = "--timeout";
     const int status = runSupervised(watch, body, record, said);
     if (deaths.last) {

@@ -117,6 +117,20 @@ TEST(front_end, exitsTwoWithAMessageWhenTheRunCannotStart) {
     EXPECT_EQ(run({"--panels", "0"}).status, 2);
     EXPECT_EQ(run({"--facility", "/nonexistent/plant.toml"}).status, 2);
     EXPECT_EQ(run({"--help"}).status, 0);
+
+#if defined(ZETH_HOST_SERVE)
+    // serve stops before it serves: an address not this machine's, a port out of range, a
+    // scenario with its own facility (serve's comes from --facility).
+    const finished foreignAddress = run({"serve", "--bind", "203.0.113.7", "--port", "0"});
+    EXPECT_EQ(foreignAddress.status, 2);
+    EXPECT_THAT(foreignAddress.err, HasSubstr("cannot listen on 203.0.113.7"));
+    EXPECT_EQ(run({"serve", "--port", "65536"}).status, 2);
+    const std::string goodPlant =
+        scenarioFile("zeth_good_plant.zeth", "facility \"" ZETH_HOST_EXAMPLES "/facility.toml\"\n");
+    const finished ownPlant = run({"serve", "--port", "0", goodPlant});
+    EXPECT_EQ(ownPlant.status, 2);
+    EXPECT_THAT(ownPlant.err, HasSubstr("takes the facility from --facility"));
+#endif
 }
 
 TEST(front_end, jsonWritesOneObjectPerLine) {

@@ -15,7 +15,9 @@
 // "TG", "SD" and "RN" as a panel must. Controls named "fault:..." break one rule each (see
 // misbehave), or end the process the way an unfinished plug-in does (crash, stack-overflow,
 // abort, exit, _exit, loop, sleep), or keep the host waiting for 30 ms (slow). A query is
-// answered with "answer:" and the query text.
+// answered with "answer:" and the query text, except "calling-threads": its answer is
+// "calling-threads:N", how many threads have entered the plug-in (its factory, notify,
+// destructor) since the first of the panels now alive was created.
 // Revertives and ticks are only counted: the host's transcript shows them. A call that arrives
 // while the panel is still inside a call from the host sends "XX re-entered", which the host
 // reports.
@@ -27,6 +29,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -56,6 +60,18 @@ int overflowStack(int depth) {
     return overflowStack(depth + 1) + frame[0];
 }
 
+// Every thread that entered the plug-in, for the host's one-thread rule. Guarded: a host that
+// breaks the rule calls from several threads at once.
+std::mutex callersGuard;
+std::set<std::thread::id> callers;
+int panelsAlive = 0;
+
+std::size_t noteCaller() {
+    std::lock_guard<std::mutex> lock(callersGuard);
+    callers.insert(std::this_thread::get_id());
+    return callers.size();
+}
+
 class scripted_panel : public zeth_client_callback {
 public:
     scripted_panel(zeth_client_callback* hostObject, std::string panelMode,
@@ -67,6 +83,10 @@ public:
         if (mode == "crash-in-factory") {
             crash();
         }
+        {
+            std::lock_guard<std::mutex> lock(callersGuard);
+            ++panelsAlive;
+        }
         send("PS '1' '" + directory + "/test.zeth_ui'");
         if (mode == "timer-storm") {
             send("ET 1 1");
@@ -76,6 +96,11 @@ public:
     }
 
     ~scripted_panel() override {
+        noteCaller();
+        {
+            std::lock_guard<std::mutex> lock(callersGuard);
+            --panelsAlive;
+        }
         if (mode == "crash-in-destructor") {
             crash();
         }
@@ -89,6 +114,7 @@ public:
     }
 
     void* notify(void* data, int code) override {
+        const std::size_t threads = noteCaller();
         if (depth > 0) {
             send("XX re-entered");
             return nullptr;
@@ -96,7 +122,7 @@ public:
         ++depth;
         void* result = nullptr;
         try {
-            result = dispatch(data, code);
+            result = dispatch(data, code, threads);
         } catch (...) {
             --depth;
             throw;
@@ -106,7 +132,7 @@ public:
     }
 
 private:
-    void* dispatch(void* data, int code) {
+    void* dispatch(void* data, int code, std::size_t threads) {
         switch (code) {
         case 2: {
             const auto* event = static_cast<const zeth_event_record*>(data);
@@ -114,7 +140,10 @@ private:
             return nullptr;
         }
         case 3: {
-            const std::string answer = std::string("answer:") + static_cast<const char*>(data);
+            const std::string query = static_cast<const char*>(data);
+            const std::string answer = query == "calling-threads"
+                                           ? query + ":" + std::to_string(threads)
+                                           : "answer:" + query;
             char* copy = new char[answer.size() + 1];
             std::memcpy(copy, answer.c_str(), answer.size() + 1);
             return copy;
@@ -210,6 +239,13 @@ private:
 
 extern "C" __attribute__((visibility("default"))) zeth_client_callback*
 load_zeth_client_script(zeth_client_callback* host, const char* panelPath) {
+    {
+        std::lock_guard<std::mutex> lock(callersGuard);
+        if (panelsAlive == 0) {
+            callers.clear();
+        }
+    }
+    noteCaller();
     const std::string path = panelPath != nullptr ? panelPath : "";
     const std::size_t mark = path.find('#');
     std::string directory = "<built-in>";

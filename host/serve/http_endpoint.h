@@ -1,0 +1,48 @@
+// http_endpoint: the listening socket of `zeth-host serve`, bound before the desks start.
+//
+// It is bound once, in the process that supervises the desks, and outlives the processes that
+// serve on it: when the plug-in's process dies and a new one starts, the page finds the same
+// address. Binding starts no thread, so the supervisor may still fork after it.
+//
+// The caller owns the endpoint; the desk_server that serves on it borrows it while it runs.
+#pragma once
+
+#include <httplib.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+// The address cannot be used: the message says which and what to do.
+class serve_error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class http_endpoint {
+public:
+    // The port zeth-host serve uses when --port is not given.
+    static constexpr int defaultPort = 8270;
+
+    // Binds to address and port (0: a free port the system picks). Throws serve_error.
+    http_endpoint(const std::string& address, int port);
+
+    const std::string& address() const { return bound; }
+    int port() const { return portNumber; }
+    // "http://127.0.0.1:8270/"; an IPv6 address in brackets.
+    std::string url() const;
+    // Bound to a loopback address only: nobody else can reach the desks.
+    bool loopback() const;
+    // The server, for the desk_server to register its routes and listen.
+    httplib::Server& server() { return *http; }
+
+private:
+    std::string bound;
+    int portNumber = 0;
+    std::unique_ptr<httplib::Server> http;
+};
+
+// Whether a request's Host header names this server in a way a page on another site cannot
+// arrange: a loopback name or address, or the bound address itself, with any port. Anything
+// else (a DNS name an attacker controls, pointed at 127.0.0.1) is refused.
+bool trustedHost(const std::string& hostHeader, const std::string& boundAddress);

@@ -1,0 +1,260 @@
+// The desks of `zeth-host serve` worked in a real browser (Debian's Chromium, headless): an
+// operator's story on one desk, two desks sharing the routers, and a plug-in that crashes. The desk after Take is kept
+// as a screenshot (golden/desk_after_take.png) and compared with a tolerance; the
+// README shows the same picture.
+//
+// Environment: ZETH_HOST (the zeth-host to serve with; default build/ci/bin/zeth-host),
+// ZETH_SCRIPTED_PLUGIN (the test plug-in that crashes; default: built beside zeth-host),
+// ZETH_CHROMIUM (default /usr/bin/chromium), ZETH_APPROVE_SCREENSHOT=1 (take the screenshot as
+// the new golden one; read it first).
+import { chromium } from "playwright-core";
+import { spawn } from "node:child_process";
+import { mkdirSync, readFileSync, writeFileSync, existsSync } from "node:fs";
+import path from "node:path";
+import { fileURLToPath } from "node:url";
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, "../..");
+const hostProgram = process.env.ZETH_HOST || path.join(root, "build/ci/bin/zeth-host");
+const golden = path.join(here, "golden/desk_after_take.png");
+const received = path.join(here, "received/desk_after_take.png");
+// A pixel differs when a channel moves by more than this; the screenshot passes while at most
+// this share of its pixels differ (font hinting, anti-aliasing).
+const channelTolerance = 16;
+const pixelShare = 0.01;
+
+let failures = 0;
+function check(condition, what) {
+  console.log((condition ? "  ok    " : "  FAIL  ") + what);
+  if (!condition) { failures += 1; }
+}
+
+// Starts zeth-host serve on a free port; resolves with the page's address.
+function serve(args) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(hostProgram, ["serve", "--port", "0", "--virtual", ...args],
+                        { stdio: ["ignore", "pipe", "pipe"] });
+    let messages = "";
+    let transcript = "";
+    child.stdout.on("data", (data) => { transcript += data; });
+    child.stderr.on("data", (data) => {
+      messages += data;
+      const found = messages.match(/http:\/\/127\.0\.0\.1:\d+\//);
+      if (found) { resolve({ child, url: found[0], transcript: () => transcript }); }
+    });
+    child.on("error", reject);
+    child.on("exit", (status) => reject(new Error("zeth-host serve ended (" + status + "): " + messages)));
+  });
+}
+
+// SIGTERM must close every desk (its closing notice in the transcript) and end with status 0.
+async function stop(served, desks) {
+  served.child.removeAllListeners("exit");
+  const ended = new Promise((resolve) => served.child.once("exit", (status) => resolve(status)));
+  served.child.kill("SIGTERM");
+  const status = await ended;
+  check(status === 0, "SIGTERM ends zeth-host serve with status 0");
+  const notices = (served.transcript().match(/^\s+AS\s/gm) || []).length;
+  check(notices === desks, `every desk sent its closing notice (${notices} of ${desks})`);
+}
+
+const key = (page, desk, control) => page.locator(`.key[data-desk="${desk}"][data-control="${control}"]`);
+const source = (page, router, destination) =>
+  page.locator(`tr[data-router="${router}"][data-destination="${destination}"] td.source`);
+
+// Compares two PNGs pixel by pixel inside the browser (no image library needed).
+async function differingShare(browser, actual, expected) {
+  const page = await browser.newPage();
+  const share = await page.evaluate(async ([a, b, tolerance]) => {
+    const load = (data) => new Promise((resolve, reject) => {
+      const image = new Image();
+      image.onload = () => resolve(image);
+      image.onerror = reject;
+      image.src = "data:image/png;base64," + data;
+    });
+    const pixels = (image) => {
+      const canvas = document.createElement("canvas");
+      canvas.width = image.width;
+      canvas.height = image.height;
+      const context = canvas.getContext("2d");
+      context.drawImage(image, 0, 0);
+      return context.getImageData(0, 0, image.width, image.height).data;
+    };
+    const [first, second] = [await load(a), await load(b)];
+    if (first.width !== second.width || first.height !== second.height) { return 1; }
+    const [p, q] = [pixels(first), pixels(second)];
+    let differing = 0;
+    for (let i = 0; i < p.length; i += 4) {
+      if (Math.abs(p[i] - q[i]) > tolerance || Math.abs(p[i + 1] - q[i + 1]) > tolerance ||
+          Math.abs(p[i + 2] - q[i + 2]) > tolerance) { differing += 1; }
+    }
+    return differing / (p.length / 4);
+  }, [actual.toString("base64"), expected.toString("base64"), channelTolerance]);
+  await page.close();
+  return share;
+}
+
+async function compareScreenshot(browser, shot) {
+  if (process.env.ZETH_APPROVE_SCREENSHOT === "1") {
+    mkdirSync(path.dirname(golden), { recursive: true });
+    writeFileSync(golden, shot);
+    console.log("  approved " + path.relative(root, golden));
+    return;
+  }
+  if (!existsSync(golden)) {
+    mkdirSync(path.dirname(received), { recursive: true });
+    writeFileSync(received, shot);
+    check(false, "a golden screenshot exists: look at " + path.relative(root, received) +
+                 ", then approve it with ZETH_APPROVE_SCREENSHOT=1 bash tests/browser/run.sh");
+    return;
+  }
+  const share = await differingShare(browser, shot, readFileSync(golden));
+  const same = share <= pixelShare;
+  if (!same) {
+    mkdirSync(path.dirname(received), { recursive: true });
+    writeFileSync(received, shot);
+  }
+  check(same, `the desk after Take looks as approved (${(share * 100).toFixed(2)}% of pixels differ, ` +
+              `at most ${pixelShare * 100}%)` + (same ? "" : ": compare " + path.relative(root, received) +
+              " with the golden one; if the change is wanted, ZETH_APPROVE_SCREENSHOT=1 bash tests/browser/run.sh"));
+}
+
+async function oneDesk(browser) {
+  console.log("One desk:");
+  const served = await serve([]);
+  try {
+    const page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+    await page.goto(served.url);
+    await page.waitForSelector('.key[data-control="Take"]');
+    const monitors = await page.locator('.key[data-desk="1"]').allTextContents();
+    check(monitors.filter((text) => /^Monitor [1-4]$/.test(text)).length === 4, "four Monitor buttons are drawn");
+    check(await page.locator('.list[data-desk="1"] .item').count() === 12, "twelve packages are listed");
+
+    await page.locator('.list[data-desk="1"] .item', { hasText: "Studio A" }).click();
+    await page.waitForSelector('.list[data-desk="1"] .item.selected');
+    check(await page.locator(".list .item.selected").textContent() === "Studio A", "Studio A is picked");
+    await key(page, 1, "Dest_2").click();
+    await page.waitForSelector('.key[data-control="Dest_2"].lit');
+    check(true, "Monitor 2 is lit");
+
+    const sheets = [await key(page, 1, "Take").getAttribute("data-statesheet")];
+    for (let second = 0; second < 3; ++second) {
+      const before = await page.locator("#clock").textContent();
+      await page.click('[data-step="1000"]');
+      await page.waitForFunction((shown) => document.getElementById("clock").textContent !== shown, before);
+      sheets.push(await key(page, 1, "Take").getAttribute("data-statesheet"));
+    }
+    const alternates = sheets.every((sheet, i) => i === 0 || sheet !== sheets[i - 1]) &&
+                       sheets.includes("KX_TakeHigh") && sheets.includes("KX_TakeLow");
+    check(alternates, "Take alternates bright and dim as time passes: " + sheets.join(", "));
+
+    await key(page, 1, "Take").click();
+    await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="102"] td.source')?.textContent === "5");
+    check(await source(page, 20, 102).textContent() === "5" && await source(page, 21, 202).textContent() === "5",
+          "after Take, 102 and 202 carry source 5");
+    check(await key(page, 1, "Undo").getAttribute("aria-disabled") === "false", "Undo is enabled");
+    await page.mouse.move(0, 0);
+    const shot = await page.locator("#desk-1").screenshot({ animations: "disabled" });
+    await compareScreenshot(browser, shot);
+
+    await key(page, 1, "Undo").click();
+    await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="102"] td.source')?.textContent === "2");
+    check(await source(page, 20, 102).textContent() === "2" && await source(page, 21, 202).textContent() === "2",
+          "after Undo, both carry 2 again");
+
+    check(await key(page, 1, "Take").getAttribute("aria-disabled") === "true", "Take is disabled");
+    // force: the button says aria-disabled, which Playwright would wait on; an operator clicks.
+    await key(page, 1, "Take").click({ force: true });
+    await page.waitForSelector("#status-1.refused");
+    const refusal = await page.locator("#status-1").textContent();
+    check(/^Refused: Take is disabled/.test(refusal), "a click on the disabled Take is shown as refused: " + refusal);
+    const violation = page.locator(".transcript .violation", { hasText: "click-on-disabled-control" });
+    await violation.first().waitFor();
+    check(true, "the transcript shows the refused click's violation in red, with its id");
+  } finally {
+    await stop(served, 1);
+  }
+}
+
+async function twoDesks(browser) {
+  console.log("Two desks:");
+  const served = await serve(["--panels", "2"]);
+  try {
+    const page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+    await page.goto(served.url);
+    await page.waitForSelector('.key[data-desk="2"][data-control="Take"]');
+    check(await page.locator("section.desk").count() === 2, "two desks are drawn side by side");
+    const undoBefore = await key(page, 2, "Undo").getAttribute("aria-disabled");
+    await page.locator('.list[data-desk="1"] .item', { hasText: "Studio A" }).click();
+    await page.waitForSelector('.list[data-desk="1"] .item.selected');
+    await key(page, 1, "Dest_2").click();
+    await page.waitForSelector('.key[data-desk="1"][data-control="Dest_2"].lit');
+    await key(page, 1, "Take").click();
+    await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="102"] td.source')?.textContent === "5");
+    check(await source(page, 21, 202).textContent() === "5",
+          "a Take on desk 1 is seen at once in the routers both desks share");
+    check(await key(page, 2, "Undo").getAttribute("aria-disabled") === undoBefore,
+          "desk 2's Undo stays as it was (" + (undoBefore === "true" ? "disabled" : "enabled") + ")");
+    check(await key(page, 1, "Undo").getAttribute("aria-disabled") === "false", "desk 1's Undo is enabled");
+
+    // The line box takes the scenario language: a crosspoint behind the panels, then a typo.
+    await page.fill("#line", 'route "R7 SDI Router" 103 7');
+    await page.press("#line", "Enter");
+    await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="103"] td.source')?.textContent === "7");
+    check(true, "a line of the scenario language routes 103 to source 7, seen in the routers");
+    await page.fill("#line", "clack Take");
+    await page.press("#line", "Enter");
+    await page.waitForSelector("#line-answer.error");
+    check(/found 'clack'/.test(await page.locator("#line-answer").textContent()),
+          "an unparsable line is answered with the parser's message");
+  } finally {
+    await stop(served, 2);
+  }
+}
+
+// The scripted test plug-in crashes on a click: the page shows the supervisor's line and starts
+// the desks again when asked.
+async function crashingPlugin(browser) {
+  console.log("A plug-in that crashes:");
+  const plugin = process.env.ZETH_SCRIPTED_PLUGIN || path.join(path.dirname(hostProgram), "zeth_scripted_plugin.so");
+  if (!existsSync(plugin)) {
+    check(false, "the scripted test plug-in is built beside zeth-host (" + plugin + ")");
+    return;
+  }
+  const served = await serve(["--plugin", plugin, "--panel-path", path.join(here, "crash")]);
+  try {
+    const page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+    await page.goto(served.url);
+    await key(page, 1, "fault:crash").click();
+    await page.waitForSelector("#banner.shown");
+    const report = await page.locator("#banner-text").textContent();
+    // A sanitizer's own handler turns the crash into an exit: plugin-exited then.
+    check(/^plugin-(crashed|exited): .* in notify code 2 .*on desk 1/.test(report),
+          "the page shows the supervisor's line: " + report);
+    check(await page.locator("#restart").isVisible(), "the page offers to start the desks again");
+    await page.click("#restart");
+    await page.waitForSelector("#banner", { state: "hidden" });
+    check(await key(page, 1, "fault:crash").count() === 1, "the desks are back after the restart");
+  } finally {
+    await stop(served, 1);
+  }
+}
+
+const browser = await chromium.launch({
+  executablePath: process.env.ZETH_CHROMIUM || "/usr/bin/chromium",
+  headless: true,
+  // The page is on loopback: no proxy, no sandbox needs (CI runs as root).
+  args: ["--no-proxy-server", "--no-sandbox", "--font-render-hinting=none"],
+});
+try {
+  await oneDesk(browser);
+  await twoDesks(browser);
+  await crashingPlugin(browser);
+} finally {
+  await browser.close();
+}
+if (failures > 0) {
+  console.log(`desk story: ${failures} check(s) failed`);
+  process.exit(1);
+}
+console.log("desk story: every check passed");

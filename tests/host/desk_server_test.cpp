@@ -1,0 +1,329 @@
+// The served desks over HTTP, driven with cpp-httplib's client against a server on a free port of
+// this process, running the scripted plug-in: the state document, an action and its outcome, the
+// live stream, every refused request (with its status, and nothing changed), the Host check and
+// the one-thread rule.
+#include "desk_server.h"
+#include "scenario_runner.h"
+#include "scripted_host.h"
+#include "serve_command.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+using ::testing::HasSubstr;
+using json = nlohmann::json;
+
+namespace {
+
+// A server on 127.0.0.1 and a free port, its emulator on a thread of its own: the emulator's
+// thread, the only one that may enter the panels.
+class served_desks {
+public:
+    explicit served_desks(const std::vector<std::string>& commandControls) {
+        record.attach(stream);
+        layout_store layouts = builtinLayouts();
+        layouts.addBuiltin("test.zeth_ui", scriptedLayout(commandControls));
+        host = std::make_unique<emulator>(
+            builtinFacility(), std::move(layouts),
+            emulator_options{ZETH_SCRIPTED_PLUGIN, "<built-in>", false}, record);
+        runner = std::make_unique<scenario_runner>(*host, record);
+        server = std::make_unique<desk_server>(endpoint, *host, stream,
+                                               languageHooks(*host, *runner, 1, openings, messages),
+                                               serve_settings{});
+        emulatorThread = std::thread([this] { server->run(stopping); });
+        for (int tries = 0; tries < 500 && !state().value("started", false); ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~served_desks() {
+        stopping = true;
+        emulatorThread.join();
+    }
+
+    httplib::Result post(const std::string& path, const std::string& body,
+                         const httplib::Headers& headers = {},
+                         const char* type = "application/json") {
+        return client.Post(path.c_str(), headers, body, type);
+    }
+    json state() {
+        const httplib::Result got = client.Get("/api/state");
+        return got && got->status == 200 ? json::parse(got->body) : json::object();
+    }
+    // How many transcript records have been written so far.
+    std::size_t records() { return stream.recordsAfter(0).size(); }
+
+    std::atomic<bool> stopping{false};
+    event_stream stream;
+    transcript record;
+    std::vector<scenario> openings;
+    std::ostringstream messages;
+    http_endpoint endpoint{"127.0.0.1", 0};
+    std::unique_ptr<emulator> host;
+    std::unique_ptr<scenario_runner> runner;
+    std::unique_ptr<desk_server> server;
+    std::thread emulatorThread;
+    httplib::Client client{"127.0.0.1", endpoint.port()};
+};
+
+const std::string disableTake = "CD '1' 'Take'";
+const std::string listenTo101 = "RR 20 101 101";
+
+json control(const json& state, const std::string& name) {
+    for (const json& each : state["desks"][0]["panels"][0]["controls"]) {
+        if (each["name"] == name) {
+            return each;
+        }
+    }
+    return json();
+}
+
+std::vector<std::string> commands(const json& answer) {
+    std::vector<std::string> texts;
+    for (const json& record : answer["records"]) {
+        if (record["kind"] == "command") {
+            texts.push_back(record["text"]);
+        }
+    }
+    return texts;
+}
+
+TEST(desk_server, state_document_draws_the_desk_and_the_routers_it_uses) {
+    served_desks served({disableTake, listenTo101});
+    const json state = served.state();
+    ASSERT_TRUE(state.value("started", false)) << state.dump();
+    EXPECT_EQ(state["desks"].size(), 1u);
+    const json sources = control(state, "Sources");
+    EXPECT_EQ(sources["kind"], "list");
+    EXPECT_EQ(sources["items"].size(), 12u);
+    EXPECT_EQ(sources["items"][4]["text"], "Studio A");
+    EXPECT_EQ(control(state, "Dest_1")["latching"], true);
+    EXPECT_EQ(control(state, "Dest_1")["lit"], false);
+    EXPECT_EQ(control(state, "Take")["properties"]["statesheet"], "KX_TakeHigh");
+    EXPECT_EQ(state["time_ms"], 0);
+    EXPECT_EQ(state["realtime"], false);
+
+    // The page comes from inside the program, and its policy lets it load nothing else.
+    const httplib::Result page = served.client.Get("/");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_THAT(page->get_header_value("Content-Type"), HasSubstr("text/html"));
+    EXPECT_THAT(page->get_header_value("Content-Security-Policy"), HasSubstr("default-src 'none'"));
+    EXPECT_THAT(page->body, HasSubstr("new EventSource(\"/api/events\")"));
+
+    // A crosspoint behind the panels, on a destination the desk listens to: the routers' view
+    // names the source's package.
+    ASSERT_TRUE(served.post("/api/click", json{{"desk", 1}, {"control", listenTo101}}.dump()));
+    const httplib::Result routed = served.post(
+        "/api/route", R"({"router": "R7 SDI Router", "destination": 101, "source": 5})");
+    ASSERT_TRUE(routed);
+    EXPECT_EQ(routed->status, 200) << routed->body;
+    const json routers = json::parse(routed->body)["state"]["routers"];
+    ASSERT_EQ(routers.size(), 1u) << routers.dump();
+    EXPECT_EQ(routers[0]["device"], 20);
+    EXPECT_EQ(routers[0]["destinations"][0],
+              json({{"number", 101}, {"source", 5}, {"package", "Studio A"}}));
+}
+
+TEST(desk_server, an_action_is_answered_with_its_outcome_and_streamed_live) {
+    served_desks served({disableTake});
+    // The live stream, read on a thread of its own until the action's command arrives.
+    std::string streamed;
+    std::thread reader([&] {
+        httplib::Client sse("127.0.0.1", served.endpoint.port());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        sse.Get("/api/events", [&](const char* data, std::size_t length) {
+            streamed.append(data, length);
+            return streamed.find(R"("text":"CD '1' 'Take'")") == std::string::npos &&
+                   std::chrono::steady_clock::now() < deadline;
+        });
+    });
+    const httplib::Result clicked =
+        served.post("/api/click", json{{"desk", 1}, {"control", disableTake}}.dump());
+    reader.join();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(clicked->status, 200) << clicked->body;
+    const json answer = json::parse(clicked->body);
+    EXPECT_EQ(answer["outcome"], "done");
+    EXPECT_EQ(commands(answer), std::vector<std::string>{disableTake});
+    EXPECT_EQ(control(answer["state"], "Take")["enabled"], false);
+    EXPECT_THAT(streamed, HasSubstr("event: record\ndata: {\"kind\":\"command\""));
+    EXPECT_THAT(streamed, HasSubstr(R"("text":"CD '1' 'Take'")"));
+
+    // A click on the disabled Take is an answer, not an error: refused, with the reason.
+    const httplib::Result refused = served.post("/api/click", R"({"desk": 1, "control": "Take"})");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 200);
+    const json refusal = json::parse(refused->body);
+    EXPECT_EQ(refusal["outcome"], "refused");
+    EXPECT_THAT(refusal["message"].get<std::string>(), HasSubstr("Take is disabled"));
+    EXPECT_TRUE(commands(refusal).empty());
+
+    // Selection, the scenario language and the virtual clock's step, each answered in the same way.
+    const httplib::Result selected =
+        served.post("/api/select", R"({"desk": 1, "item": "Studio A"})");
+    ASSERT_TRUE(selected);
+    EXPECT_EQ(control(json::parse(selected->body)["state"], "Sources")["selected"], 5);
+    const httplib::Result line = served.post("/api/line", R"({"line": "select 3"})");
+    ASSERT_TRUE(line);
+    EXPECT_EQ(control(json::parse(line->body)["state"], "Sources")["selected"], 3);
+    const httplib::Result stepped = served.post("/api/advance", R"({"ms": 1500})");
+    ASSERT_TRUE(stepped);
+    EXPECT_EQ(json::parse(stepped->body)["state"]["time_ms"], 1500);
+}
+
+struct bad_request {
+    const char* name;
+    const char* path;
+    std::string body;
+    httplib::Headers headers;
+    int status;
+    const char* says; // in the one-line error
+    const char* type = "application/json";
+};
+
+TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing) {
+    served_desks served({disableTake});
+    const std::vector<bad_request> table = {
+        {"malformed JSON", "/api/click", R"({"desk": 1, "control": )", {}, 400, "not JSON"},
+        {"not an object", "/api/click", "[1, 2]", {}, 400, "JSON object"},
+        {"desk not a number",
+         "/api/click",
+         R"({"desk": "1", "control": "Take"})",
+         {},
+         400,
+         "\"desk\" must be a whole number"},
+        {"unknown desk", "/api/click", R"({"desk": 2, "control": "Take"})", {}, 404, "no desk 2"},
+        {"unknown control",
+         "/api/click",
+         R"({"desk": 1, "control": "Teke"})",
+         {},
+         404,
+         "shows no control Teke"},
+        {"unknown list item",
+         "/api/select",
+         R"({"desk": 1, "index": 99})",
+         {},
+         404,
+         "Sources has no item 99"},
+        {"unknown item text",
+         "/api/select",
+         R"({"desk": 1, "item": "Studio Z"})",
+         {},
+         404,
+         "no item \"Studio Z\""},
+        {"unknown router",
+         "/api/route",
+         R"({"router": "R9", "destination": 1, "source": 1})",
+         {},
+         404,
+         "no such router"},
+        {"impossible crosspoint",
+         "/api/route",
+         R"({"router": 20, "destination": 101, "source": 999})",
+         {},
+         404,
+         "999"},
+        {"unparsable line", "/api/line", R"({"line": "clack Take"})", {}, 400, "clack"},
+        {"line not carried out", "/api/line", R"({"line": "click Teke"})", {}, 404, "Teke"},
+        {"step too long", "/api/advance", R"({"ms": 0})", {}, 400, "\"ms\""},
+        {"body over 64 KiB",
+         "/api/line",
+         R"({"line": "view", "pad": ")" + std::string(64 * 1024, 'x') + "\"}",
+         {},
+         413,
+         "64 KiB"},
+        {"foreign Host",
+         "/api/click",
+         R"({"desk": 1, "control": "Dest_1"})",
+         {{"Host", "rebound.example.com"}},
+         403,
+         "Host"},
+        {"loopback lookalike Host",
+         "/api/click",
+         R"({"desk": 1, "control": "Dest_1"})",
+         {{"Host", "127.0.0.1.rebound.example.com:8270"}},
+         403,
+         "Host"},
+        {"post from another site",
+         "/api/click",
+         R"({"desk": 1, "control": "Dest_1"})",
+         {{"Origin", "http://rebound.example.com"}},
+         403,
+         "another site"},
+        {"a form's body",
+         "/api/click",
+         R"({"desk": 1, "control": "Dest_1"})",
+         {},
+         415,
+         "JSON",
+         "text/plain"},
+        {"unknown route", "/api/undo", "{}", {}, 404, "no such page"},
+    };
+    const json before = served.state();
+    const std::size_t recordsBefore = served.records();
+    for (const bad_request& row : table) {
+        SCOPED_TRACE(row.name);
+        const httplib::Result got = served.post(row.path, row.body, row.headers, row.type);
+        ASSERT_TRUE(got) << httplib::to_string(got.error());
+        EXPECT_EQ(got->status, row.status) << got->body;
+        const json error = json::parse(got->body, nullptr, false);
+        ASSERT_TRUE(error.contains("error")) << got->body;
+        EXPECT_THAT(error["error"].get<std::string>(), HasSubstr(row.says));
+        EXPECT_EQ(got->body.find('\n'), std::string::npos) << "one line";
+    }
+    EXPECT_EQ(served.state(), before);
+    // "click Teke" is the one request that writes to the transcript, as the shell does: the
+    // action, its problem and the views after it.
+    const json written = served.stream.recordsAfter(0);
+    for (std::size_t i = recordsBefore; i < written.size(); ++i) {
+        EXPECT_THAT(written[i].get<std::string>(),
+                    ::testing::AnyOf(HasSubstr("Teke"), HasSubstr(R"("kind":"view")")));
+    }
+
+    // The page's own origin may post; the Host names that are this machine's own are served.
+    const std::string own = "http://127.0.0.1:" + std::to_string(served.endpoint.port());
+    const httplib::Result fromPage =
+        served.post("/api/click", R"({"desk": 1, "control": "Dest_1"})", {{"Origin", own}});
+    ASSERT_TRUE(fromPage);
+    EXPECT_EQ(fromPage->status, 200) << fromPage->body;
+    for (const char* host : {"localhost:8270", "127.0.0.1", "[::1]:8270", "LOCALHOST"}) {
+        const httplib::Result got = served.client.Get("/api/state", {{"Host", host}});
+        ASSERT_TRUE(got);
+        EXPECT_EQ(got->status, 200) << host;
+    }
+}
+
+TEST(desk_server, requests_from_many_threads_enter_the_panel_on_one_thread_only) {
+    served_desks served({disableTake});
+    std::vector<std::thread> clients;
+    std::atomic<int> answered{0};
+    for (int each = 0; each < 4; ++each) {
+        clients.emplace_back([&served, &answered, each] {
+            httplib::Client client("127.0.0.1", served.endpoint.port());
+            for (int i = 0; i < 10; ++i) {
+                const std::string body =
+                    i % 2 == 0 ? json{{"desk", 1}, {"control", "Dest_1"}}.dump()
+                               : json{{"desk", 1}, {"index", 1 + (each + i) % 12}}.dump();
+                const httplib::Result got = client.Post(i % 2 == 0 ? "/api/click" : "/api/select",
+                                                        body, "application/json");
+                answered += got && got->status == 200 ? 1 : 0;
+            }
+        });
+    }
+    for (std::thread& client : clients) {
+        client.join();
+    }
+    EXPECT_EQ(answered, 40);
+    const httplib::Result asked =
+        served.post("/api/line", R"({"line": "query \"calling-threads\""})");
+    ASSERT_TRUE(asked);
+    EXPECT_THAT(asked->body, HasSubstr("the panel answers \\\"calling-threads:1\\\""));
+}
+
+} // namespace
