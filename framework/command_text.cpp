@@ -2,10 +2,8 @@
 
 #include <cstring>
 
-command_text::~command_text() {
-    if (text != room) {
-        delete[] text;
-    }
+void command_text::release() noexcept {
+    delete[] text;
 }
 
 void command_text::reserve(std::size_t extra) {
@@ -23,20 +21,4 @@ void command_text::reserve(std::size_t extra) {
     }
     text = moved;
     capacity = larger;
-}
-
-command_text& command_text::appendFilled(const command_argument& argument) {
-    const char* piece = argument.pattern();
-    const char* end = piece + argument.length();
-    while (piece != end) {
-        const bool marker = piece[0] == '%' && piece + 1 != end && piece[1] == '1' &&
-                            (piece + 2 == end || piece[2] < '0' || piece[2] > '9');
-        if (marker) {
-            append(argument.number());
-            piece += 2;
-        } else {
-            append(piece++, 1);
-        }
-    }
-    return *this;
 }

@@ -1,14 +1,19 @@
-// command_text: one command text being composed, on the stack of the operation that sends it.
+// command_text: one command text being composed, on the stack of the operation that sends it;
+// finished_command: one composed where the panel is compiled, when every piece is a constant.
 //
 // Room for any command the panel sends in practice lies inline (inlineSize bytes, the closing NUL
-// included); only a longer text takes the heap, and still comes out whole and exact. Pieces are
-// copied straight from what the caller holds: NUL-terminated texts, numbers (written by
-// writeNumber), and command_argument values, whose marker is filled as it is copied.
+// included); only a longer command_text takes the heap, and still comes out whole and exact. A
+// finished_command never takes the heap: one that would not fit fails to compile (or, composed at
+// run time, throws std::length_error). Pieces are copied straight from what the caller holds:
+// NUL-terminated texts, numbers (written by writeDecimal), and command_argument values, whose
+// marker is filled as it is copied.
 //
-// Who uses it: the command operations of zeth_commands, on the host's calling thread; an
-// object is never shared, copied or kept beyond the operation. c_str() stays valid until the
-// next append or the end of the object. Failure: when a longer text cannot get heap room, append
-// throws std::bad_alloc, which notify and the factory catch.
+// Who uses them: the command operations of zeth_commands, on the host's calling thread; a
+// command_text is never shared, copied or kept beyond the operation, and its c_str() stays valid
+// until the next append or the end of the object. A finished_command is a constant that a panel
+// keeps for as long as it likes and sends through zeth_commands, which copies it to the stack
+// first. Failure: when a longer command_text cannot get heap room, append throws std::bad_alloc,
+// which notify and the factory catch.
 #pragma once
 
 #include "number_text.h"
@@ -16,6 +21,8 @@
 
 #include <cstddef>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 // A text given to a command operation, held by pointer and never copied until it goes into the
 // command: a NUL-terminated text (a null pointer reads as the empty text), a zeth_string, or a
@@ -25,19 +32,19 @@
 class command_argument {
 public:
     // The length of a literal or constant text is found where the call is compiled.
-    command_argument(const char* text) noexcept // NOLINT(google-explicit-constructor)
-        : chars(text != nullptr ? text : ""), size(std::strlen(chars)) {}
+    constexpr command_argument(const char* text) noexcept // NOLINT(google-explicit-constructor)
+        : chars(text != nullptr ? text : ""), size(std::char_traits<char>::length(chars)) {}
     command_argument(const zeth_string& text) noexcept // NOLINT(google-explicit-constructor)
         : chars(text.str().data()), size(text.str().size()) {}
-    command_argument(const char* pattern, int number) noexcept
-        : chars(pattern != nullptr ? pattern : ""), size(std::strlen(chars)), filled(true),
-          value(number) {}
+    constexpr command_argument(const char* pattern, int number) noexcept
+        : chars(pattern != nullptr ? pattern : ""), size(std::char_traits<char>::length(chars)),
+          filled(true), value(number) {}
 
     // The text as given, markers unfilled, and its length.
-    const char* pattern() const noexcept { return chars; }
-    std::size_t length() const noexcept { return size; }
-    bool hasNumber() const noexcept { return filled; }
-    int number() const noexcept { return value; }
+    constexpr const char* pattern() const noexcept { return chars; }
+    constexpr std::size_t length() const noexcept { return size; }
+    constexpr bool hasNumber() const noexcept { return filled; }
+    constexpr int number() const noexcept { return value; }
 
 private:
     const char* chars;
@@ -46,6 +53,27 @@ private:
     int value = 0;
 };
 
+// Copies argument to the end of text, each marker %1 becoming the argument's number: the one home
+// of the marker rule for both kinds of command text. Runs without a marker go in one piece.
+template <typename text_type>
+constexpr void appendFilled(text_type& text, const command_argument& argument) {
+    const char* piece = argument.pattern();
+    const char* const end = piece + argument.length();
+    const char* run = piece;
+    while (piece != end) {
+        const bool marker = piece[0] == '%' && piece + 1 != end && piece[1] == '1' &&
+                            (piece + 2 == end || piece[2] < '0' || piece[2] > '9');
+        if (marker) {
+            text.append(run, static_cast<std::size_t>(piece - run)).append(argument.number());
+            piece += 2;
+            run = piece;
+        } else {
+            ++piece;
+        }
+    }
+    text.append(run, static_cast<std::size_t>(end - run));
+}
+
 class command_text {
 public:
     static constexpr std::size_t inlineSize = 256;
@@ -53,12 +81,17 @@ public:
     command_text() noexcept = default;
     command_text(const command_text&) = delete;
     command_text& operator=(const command_text&) = delete;
-    ~command_text();
+    ~command_text() {
+        if (text != room) {
+            release();
+        }
+    }
 
     // Copies the argument's text; with a number, each marker %1 becomes its decimal text.
     command_text& append(const command_argument& argument) {
         if (argument.hasNumber()) {
-            return appendFilled(argument);
+            appendFilled(*this, argument);
+            return *this;
         }
         return append(argument.pattern(), argument.length());
     }
@@ -88,7 +121,7 @@ public:
         if (maxDecimalLength >= capacity - used) {
             reserve(maxDecimalLength);
         }
-        used = static_cast<std::size_t>(writeNumber(text + used, number) - text);
+        used = static_cast<std::size_t>(writeDecimal(text + used, number) - text);
         return *this;
     }
 
@@ -100,7 +133,7 @@ public:
     std::size_t length() const noexcept { return used; }
 
 private:
-    command_text& appendFilled(const command_argument& argument);
+    void release() noexcept;
     // Makes room for extra more characters and the closing NUL.
     void reserve(std::size_t extra);
 
@@ -108,4 +141,42 @@ private:
     char* text = room;
     std::size_t used = 0;
     std::size_t capacity = inlineSize;
+};
+
+class finished_command {
+public:
+    static constexpr std::size_t capacity = command_text::inlineSize;
+
+    constexpr finished_command() noexcept = default;
+
+    // The same appends as command_text's, usable in a constant expression.
+    constexpr finished_command& append(const command_argument& argument) {
+        if (argument.hasNumber()) {
+            appendFilled(*this, argument);
+            return *this;
+        }
+        return append(argument.pattern(), argument.length());
+    }
+    constexpr finished_command& append(const char* piece, std::size_t count) {
+        if (count >= capacity - used) {
+            throw std::length_error("a finished command is longer than its room");
+        }
+        for (std::size_t i = 0; i != count; ++i) {
+            chars[used++] = piece[i];
+        }
+        return *this;
+    }
+    constexpr finished_command& append(int number) {
+        char digits[maxDecimalLength] = {};
+        const char* end = writeDecimal(digits, number);
+        return append(digits, static_cast<std::size_t>(end - digits));
+    }
+
+    // The text with its closing NUL: the room after the text is all NUL.
+    constexpr const char* c_str() const noexcept { return chars; }
+    constexpr std::size_t length() const noexcept { return used; }
+
+private:
+    char chars[capacity] = {};
+    std::size_t used = 0;
 };

@@ -2,10 +2,8 @@
 
 #include "debug_output.h"
 #include "decodeZETHString.h"
+#include "number_text.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -39,27 +37,6 @@ private:
     bool pending;
 };
 
-// Reads a token as atoi does (leading blanks, a sign, digits up to the first other character; 0
-// when there are none), except that a number beyond the int range saturates at INT_MAX or
-// INT_MIN instead of being undefined behaviour.
-int leadingNumber(const char* token) noexcept {
-    errno = 0;
-    const long value = std::strtol(token, nullptr, 10);
-    if (value > INT_MAX || (errno == ERANGE && value > 0)) {
-        return INT_MAX;
-    }
-    if (value < INT_MIN || (errno == ERANGE && value < 0)) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
-}
-
-// The pieces "'a' 'b'" shared by the commands that name a panel and a control.
-void appendPanelAndControl(command_text& text, const command_argument& panel,
-                           const command_argument& control) {
-    text.append("'").append(panel).append("' '").append(control).append("'");
-}
-
 } // namespace
 
 zeth_commands::zeth_commands(zeth_client_callback* hostObject, const char* path)
@@ -67,6 +44,12 @@ zeth_commands::zeth_commands(zeth_client_callback* hostObject, const char* path)
 
 void* zeth_commands::send(command_text& text) {
     return send(text.c_str());
+}
+
+void zeth_commands::send(const finished_command& command) {
+    char text[finished_command::capacity];
+    std::memcpy(text, command.c_str(), command.length() + 1);
+    send(text);
 }
 
 void* zeth_commands::send(const char* text) {
@@ -78,32 +61,24 @@ void* zeth_commands::send(const char* text) {
 
 void zeth_commands::disableControl(const command_argument& panel, const command_argument& control) {
     command_text text;
-    text.append("CD ");
-    appendPanelAndControl(text, panel, control);
-    send(text);
+    send(command_formats::disableControl(text, panel, control));
 }
 
 void zeth_commands::enableControl(const command_argument& panel, const command_argument& control) {
     command_text text;
-    text.append("CE ");
-    appendPanelAndControl(text, panel, control);
-    send(text);
+    send(command_formats::enableControl(text, panel, control));
 }
 
 void zeth_commands::textSet(const command_argument& property, const command_argument& value,
                             const command_argument& panel, const command_argument& control) {
     command_text text;
-    text.append("TP '").append(property).append("=").append(value).append("' ");
-    appendPanelAndControl(text, panel, control);
-    send(text);
+    send(command_formats::textSet(text, property, value, panel, control));
 }
 
 void zeth_commands::textSetRaw(const command_argument& message, const command_argument& panel,
                                const command_argument& control) {
     command_text text;
-    text.append("TP '").append(message).append("' ");
-    appendPanelAndControl(text, panel, control);
-    send(text);
+    send(command_formats::textSetRaw(text, message, panel, control));
 }
 
 void zeth_commands::textGet(const char* property, const command_argument& panel,
@@ -112,8 +87,7 @@ void zeth_commands::textGet(const char* property, const command_argument& panel,
         property = "";
     }
     command_text text;
-    text.append("TG ");
-    appendPanelAndControl(text, panel, control);
+    command_formats::panelAndControl(text.append("TG ", 3), panel, control);
     text.append(" '").append(property).append("'");
     const char* reply = static_cast<const char*>(send(text));
     if (reply == nullptr) {
@@ -176,10 +150,10 @@ bool zeth_commands::lookupDevice(const command_argument& name, int* device, int*
     {
         const decodeZETHString tokens(static_cast<const char*>(reply), '\'');
         if (device != nullptr) {
-            *device = leadingNumber(tokens.tokens[0]);
+            *device = leadingDecimal(tokens.tokens[0]);
         }
         if (secondNumber != nullptr) {
-            *secondNumber = leadingNumber(tokens.tokens[1]);
+            *secondNumber = leadingDecimal(tokens.tokens[1]);
         }
     }
     held.handBack();
@@ -222,17 +196,12 @@ void zeth_commands::pollRevertives(int device, int firstDestination, int lastDes
 
 void zeth_commands::startTimer(int timerId, int interval) {
     command_text text;
-    text.append("ET ").append(timerId);
-    if (interval != 0) {
-        text.append(" ").append(interval);
-    }
-    send(text);
+    send(command_formats::startTimer(text, timerId, interval));
 }
 
 void zeth_commands::stopTimer(int timerId) {
     command_text text;
-    text.append("ET ").append(timerId);
-    send(text);
+    send(command_formats::startTimer(text, timerId, 0));
 }
 
 void zeth_commands::debugLog(const zeth_string& format, const zeth_string& a1,
