@@ -12,25 +12,18 @@
 
 namespace command_formats {
 
-// The pieces "'a' 'b'" shared by the commands that name a panel and a control.
-template <typename text_type>
-constexpr text_type& panelAndControl(text_type& text, const command_argument& panel,
-                                     const command_argument& control) {
-    return text.append("'", 1).append(panel).append("' '", 3).append(control).append("'", 1);
-}
-
 // "CD 'panel' 'control'"
 template <typename text_type>
 constexpr text_type& disableControl(text_type& text, const command_argument& panel,
                                     const command_argument& control) {
-    return panelAndControl(text.append("CD ", 3), panel, control);
+    return text.compose("CD '", panel, "' '", control, "'");
 }
 
 // "CE 'panel' 'control'"
 template <typename text_type>
 constexpr text_type& enableControl(text_type& text, const command_argument& panel,
                                    const command_argument& control) {
-    return panelAndControl(text.append("CE ", 3), panel, control);
+    return text.compose("CE '", panel, "' '", control, "'");
 }
 
 // "TP 'property=value' 'panel' 'control'"
@@ -38,24 +31,22 @@ template <typename text_type>
 constexpr text_type& textSet(text_type& text, const command_argument& property,
                              const command_argument& value, const command_argument& panel,
                              const command_argument& control) {
-    text.append("TP '", 4).append(property).append("=", 1).append(value).append("' ", 2);
-    return panelAndControl(text, panel, control);
+    return text.compose("TP '", property, "=", value, "' '", panel, "' '", control, "'");
 }
 
 // "TP 'message' 'panel' 'control'": message is a preformed "property=value" text.
 template <typename text_type>
 constexpr text_type& textSetRaw(text_type& text, const command_argument& message,
                                 const command_argument& panel, const command_argument& control) {
-    text.append("TP '", 4).append(message).append("' ", 2);
-    return panelAndControl(text, panel, control);
+    return text.compose("TP '", message, "' '", panel, "' '", control, "'");
 }
 
 // "ET id interval"; an interval of 0 gives "ET id", which stops the timer.
 template <typename text_type>
 constexpr text_type& startTimer(text_type& text, int timerId, int interval) {
-    text.append("ET ", 3).append(timerId);
+    text.compose("ET ", timerId);
     if (interval != 0) {
-        text.append(" ", 1).append(interval);
+        text.compose(" ", interval);
     }
     return text;
 }

@@ -22,3 +22,18 @@ void command_text::reserve(std::size_t extra) {
     text = moved;
     capacity = larger;
 }
+
+char* command_text::putFilled(char* out, const command_argument& argument) {
+    // Patterns are short names: a plain loop beats a call to find each '%'.
+    const char* piece = argument.pattern();
+    const char* const end = piece + argument.length();
+    while (piece != end) {
+        if (isMarker(piece, end)) {
+            out = writeDecimal(out, argument.number());
+            piece += 2;
+        } else {
+            *out++ = *piece++;
+        }
+    }
+    return out;
+}

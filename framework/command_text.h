@@ -53,25 +53,11 @@ private:
     int value = 0;
 };
 
-// Copies argument to the end of text, each marker %1 becoming the argument's number: the one home
-// of the marker rule for both kinds of command text. Runs without a marker go in one piece.
-template <typename text_type>
-constexpr void appendFilled(text_type& text, const command_argument& argument) {
-    const char* piece = argument.pattern();
-    const char* const end = piece + argument.length();
-    const char* run = piece;
-    while (piece != end) {
-        const bool marker = piece[0] == '%' && piece + 1 != end && piece[1] == '1' &&
-                            (piece + 2 == end || piece[2] < '0' || piece[2] > '9');
-        if (marker) {
-            text.append(run, static_cast<std::size_t>(piece - run)).append(argument.number());
-            piece += 2;
-            run = piece;
-        } else {
-            ++piece;
-        }
-    }
-    text.append(run, static_cast<std::size_t>(end - run));
+// True when a marker %1 starts at at (end is the end of its text): a "%1" followed by another
+// digit is marker 10 to 19, not this one. The one home of the marker rule for command texts.
+constexpr bool isMarker(const char* at, const char* end) noexcept {
+    return at[0] == '%' && at + 1 != end && at[1] == '1' &&
+           (at + 2 == end || at[2] < '0' || at[2] > '9');
 }
 
 class command_text {
@@ -87,20 +73,56 @@ public:
         }
     }
 
-    // Copies the argument's text; with a number, each marker %1 becomes its decimal text.
-    command_text& append(const command_argument& argument) {
-        if (argument.hasNumber()) {
-            appendFilled(*this, argument);
-            return *this;
+    // Appends the pieces in order: literal texts, numbers (int) and command_arguments (a const
+    // char* piece is read as one); in an argument with a number, each marker %1 becomes its
+    // decimal text. Room for the longest text they can make is found once, then the pieces are
+    // written one after the other.
+    template <typename... pieces> command_text& compose(const pieces&... all) {
+        const std::size_t most = (std::size_t{0} + ... + mostLength(all));
+        if (most >= capacity - used) {
+            reserve(most);
         }
-        return append(argument.pattern(), argument.length());
+        char* out = text + used;
+        ((out = put(out, all)), ...);
+        used = static_cast<std::size_t>(out - text);
+        return *this;
     }
-    command_text& append(const char* piece, std::size_t count) {
-        if (count >= capacity - used) {
-            reserve(count);
+
+    // The text so far with its closing NUL, for which every append keeps room.
+    const char* c_str() noexcept {
+        text[used] = '\0';
+        return text;
+    }
+    std::size_t length() const noexcept { return used; }
+
+private:
+    template <std::size_t size> static constexpr std::size_t mostLength(const char (&)[size]) {
+        return size - 1;
+    }
+    static constexpr std::size_t mostLength(int) { return maxDecimalLength; }
+    // Each marker (two characters) grows to at most maxDecimalLength.
+    static constexpr std::size_t mostLength(const command_argument& argument) {
+        return argument.hasNumber()
+                   ? argument.length() + argument.length() / 2 * (maxDecimalLength - 2)
+                   : argument.length();
+    }
+
+    template <std::size_t size> static char* put(char* out, const char (&piece)[size]) {
+        std::memcpy(out, piece, size - 1);
+        return out + size - 1;
+    }
+    static char* put(char* out, int number) { return writeDecimal(out, number); }
+    static char* put(char* out, const command_argument& argument) {
+        if (argument.hasNumber()) {
+            return putFilled(out, argument);
         }
-        char* const out = text + used;
-        // Pieces are short: copied inline, as two overlapping moves, instead of calling memcpy.
+        copyShort(out, argument.pattern(), argument.length());
+        return out + argument.length();
+    }
+    static char* putFilled(char* out, const command_argument& argument);
+    // Names and values are short: copied inline, as two overlapping moves, instead of calling
+    // memcpy.
+    static void copyShort(char* out, const char* piece, std::size_t count) {
         if (count >= 8 && count <= 16) {
             std::memcpy(out, piece, 8);
             std::memcpy(out + count - 8, piece + count - 8, 8);
@@ -114,25 +136,8 @@ public:
         } else if (count != 0) {
             std::memcpy(out, piece, count);
         }
-        used += count;
-        return *this;
-    }
-    command_text& append(int number) {
-        if (maxDecimalLength >= capacity - used) {
-            reserve(maxDecimalLength);
-        }
-        used = static_cast<std::size_t>(writeDecimal(text + used, number) - text);
-        return *this;
     }
 
-    // The text so far with its closing NUL, for which every append keeps room.
-    const char* c_str() noexcept {
-        text[used] = '\0';
-        return text;
-    }
-    std::size_t length() const noexcept { return used; }
-
-private:
     void release() noexcept;
     // Makes room for extra more characters and the closing NUL.
     void reserve(std::size_t extra);
@@ -149,27 +154,10 @@ public:
 
     constexpr finished_command() noexcept = default;
 
-    // The same appends as command_text's, usable in a constant expression.
-    constexpr finished_command& append(const command_argument& argument) {
-        if (argument.hasNumber()) {
-            appendFilled(*this, argument);
-            return *this;
-        }
-        return append(argument.pattern(), argument.length());
-    }
-    constexpr finished_command& append(const char* piece, std::size_t count) {
-        if (count >= capacity - used) {
-            throw std::length_error("a finished command is longer than its room");
-        }
-        for (std::size_t i = 0; i != count; ++i) {
-            chars[used++] = piece[i];
-        }
+    // The same pieces as command_text::compose, usable in a constant expression.
+    template <typename... pieces> constexpr finished_command& compose(const pieces&... all) {
+        (append(all), ...);
         return *this;
-    }
-    constexpr finished_command& append(int number) {
-        char digits[maxDecimalLength] = {};
-        const char* end = writeDecimal(digits, number);
-        return append(digits, static_cast<std::size_t>(end - digits));
     }
 
     // The text with its closing NUL: the room after the text is all NUL.
@@ -177,6 +165,32 @@ public:
     constexpr std::size_t length() const noexcept { return used; }
 
 private:
+    constexpr void append(const command_argument& argument) {
+        const char* piece = argument.pattern();
+        const char* const end = piece + argument.length();
+        while (piece != end) {
+            if (argument.hasNumber() && isMarker(piece, end)) {
+                append(argument.number());
+                piece += 2;
+            } else {
+                put(*piece++);
+            }
+        }
+    }
+    constexpr void append(int number) {
+        char digits[maxDecimalLength] = {};
+        const char* const end = writeDecimal(digits, number);
+        for (const char* digit = digits; digit != end; ++digit) {
+            put(*digit);
+        }
+    }
+    constexpr void put(char c) {
+        if (used + 1 >= capacity) {
+            throw std::length_error("a finished command is longer than its room");
+        }
+        chars[used++] = c;
+    }
+
     char chars[capacity] = {};
     std::size_t used = 0;
 };

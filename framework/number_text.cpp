@@ -39,6 +39,17 @@ char* writeNumber(char* out, int value, int base) noexcept {
 int decimalValue(std::string_view text) noexcept {
     const char* at = text.data();
     const char* end = at + text.size();
+    // Most texts are plain digits that fit an int: read at once.
+    if (!text.empty() && text.size() <= 9) {
+        unsigned magnitude = 0;
+        const char* digit = at;
+        for (; digit != end && isDigit(*digit); ++digit) {
+            magnitude = magnitude * 10U + static_cast<unsigned>(*digit - '0');
+        }
+        if (digit == end) {
+            return static_cast<int>(magnitude);
+        }
+    }
     while (at != end && isBlank(*at)) {
         ++at;
     }
@@ -53,19 +64,24 @@ int decimalValue(std::string_view text) noexcept {
     if (at == end) {
         return 0;
     }
-    // Ten digits at most fit an int; the magnitude is kept in an unsigned long long so that the
-    // range test below sees the true value.
+    while (end - at > 1 && *at == '0') {
+        ++at; // leading zeros change nothing
+    }
+    // Beyond ten digits no number fits an int; up to ten, the magnitude is exact in 64 bits.
+    if (end - at > 10) {
+        return 0;
+    }
     unsigned long long magnitude = 0;
     for (; at != end; ++at) {
         if (!isDigit(*at)) {
             return 0;
         }
         magnitude = magnitude * 10U + static_cast<unsigned>(*at - '0');
+    }
+    if (negative) {
         if (magnitude > static_cast<unsigned long long>(INT_MAX) + 1U) {
             return 0;
         }
-    }
-    if (negative) {
         return magnitude > static_cast<unsigned long long>(INT_MAX) ? INT_MIN
                                                                     : -static_cast<int>(magnitude);
     }
@@ -73,24 +89,27 @@ int decimalValue(std::string_view text) noexcept {
 }
 
 int firstDecimal(std::string_view text) noexcept {
-    std::size_t at = 0;
-    while (at < text.size() && !isDigit(text[at])) {
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (at != end && !isDigit(*at)) {
         ++at;
     }
-    if (at == text.size()) {
+    if (at == end) {
         return 0;
     }
-    const bool negative = at > 0 && text[at - 1] == '-';
-    long long value = 0;
-    for (; at < text.size() && isDigit(text[at]); ++at) {
-        if (value <= static_cast<long long>(INT_MAX) + 1) {
-            value = value * 10 + (text[at] - '0');
+    const bool negative = at != text.data() && at[-1] == '-';
+    // Beyond INT_MAX + 1 the magnitude stops growing: the result saturates either way.
+    const unsigned long long limit = static_cast<unsigned long long>(INT_MAX) + 1U;
+    unsigned long long magnitude = 0;
+    for (; at != end && isDigit(*at); ++at) {
+        if (magnitude <= limit) {
+            magnitude = magnitude * 10U + static_cast<unsigned>(*at - '0');
         }
     }
     if (negative) {
-        return value > static_cast<long long>(INT_MAX) + 1 ? INT_MIN : static_cast<int>(-value);
+        return magnitude >= limit ? INT_MIN : -static_cast<int>(magnitude);
     }
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+    return magnitude >= limit ? INT_MAX : static_cast<int>(magnitude);
 }
 
 int leadingDecimal(const char* text) noexcept {

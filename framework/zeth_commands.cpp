@@ -87,8 +87,7 @@ void zeth_commands::textGet(const char* property, const command_argument& panel,
         property = "";
     }
     command_text text;
-    command_formats::panelAndControl(text.append("TG ", 3), panel, control);
-    text.append(" '").append(property).append("'");
+    text.compose("TG '", panel, "' '", control, "' '", property, "'");
     const char* reply = static_cast<const char*>(send(text));
     if (reply == nullptr) {
         result = "";
@@ -115,20 +114,20 @@ void zeth_commands::textGet(const char* property, const command_argument& panel,
     whole.split('=', key, value);
     debugLog("textGet: value returned \"%1\" was not the value requested \"%2\" (value returned "
              "was \"%3\" from control \"%4\", on panel \"%5\")",
-             key, property, whole, command_text().append(control).c_str(),
-             command_text().append(panel).c_str(), "", "", "", "");
+             key, property, whole, command_text().compose(control).c_str(),
+             command_text().compose(panel).c_str(), "", "", "", "");
 }
 
 bool zeth_commands::showPanel(const command_argument& panel, const command_argument& file,
                               const char* extra) {
     command_text text;
-    text.append("PS '").append(panel).append("' '");
+    text.compose("PS '", panel, "' '");
     if (panelPath.length() != 0) {
-        text.append(panelPath).append("/");
+        text.compose(panelPath, "/");
     }
-    text.append(file).append("'");
+    text.compose(file, "'");
     if (extra != nullptr && *extra != '\0') {
-        text.append(" '").append(extra).append("'");
+        text.compose(" '", extra, "'");
     }
     return send(text) != nullptr || host == nullptr;
 }
@@ -141,7 +140,7 @@ bool zeth_commands::lookupDevice(const command_argument& name, int* device, int*
         *secondNumber = 0;
     }
     command_text text;
-    text.append("SD '").append(name).append("'");
+    text.compose("SD '", name, "'");
     void* reply = send(text);
     if (reply == nullptr) {
         return false;
@@ -162,7 +161,7 @@ bool zeth_commands::lookupDevice(const command_argument& name, int* device, int*
 
 void zeth_commands::readDatabaseName(int device, int database, int index, zeth_string& result) {
     command_text text;
-    text.append("RN ").append(device).append(" ").append(database).append(" ").append(index);
+    text.compose("RN ", device, " ", database, " ", index);
     void* reply = send(text);
     heldReply held(host, reply); // handed back also when null
     if (reply != nullptr) {
@@ -174,23 +173,23 @@ void zeth_commands::readDatabaseName(int device, int database, int index, zeth_s
 void zeth_commands::makeCrosspoint(int device, int source, int destination,
                                    const command_argument& suffix, bool flag) {
     command_text text;
-    text.append("RC ").append(device).append(" ").append(source).append(" ").append(destination);
-    text.append(" ',").append(suffix).append(flag ? "' 1" : "' 0");
+    text.compose("RC ", device, " ", source, " ", destination, " ',", suffix, flag ? "' 1" : "' 0");
     send(text);
 }
 
 void zeth_commands::registerRevertives(int device, int firstDestination, int lastDestination,
                                        bool add) {
     command_text text;
-    text.append("RR ").append(device).append(" ").append(firstDestination).append(" ");
-    text.append(lastDestination).append(add ? " 'ADD'" : "");
+    text.compose("RR ", device, " ", firstDestination, " ", lastDestination);
+    if (add) {
+        text.compose(" 'ADD'");
+    }
     send(text);
 }
 
 void zeth_commands::pollRevertives(int device, int firstDestination, int lastDestination) {
     command_text text;
-    text.append("RP ").append(device).append(" ").append(firstDestination).append(" ");
-    text.append(lastDestination);
+    text.compose("RP ", device, " ", firstDestination, " ", lastDestination);
     send(text);
 }
 
