@@ -10,9 +10,9 @@
 //
 // Who uses them: the command operations of zeth_commands, on the host's calling thread; a
 // command_text is never shared, copied or kept beyond the operation, and its c_str() stays valid
-// until the next append or the end of the object. A finished_command is a constant that a panel
+// until the next compose or the end of the object. A finished_command is a constant that a panel
 // keeps for as long as it likes and sends through zeth_commands, which copies it to the stack
-// first. Failure: when a longer command_text cannot get heap room, append throws std::bad_alloc,
+// first. Failure: when a longer command_text cannot get heap room, compose throws std::bad_alloc,
 // which notify and the factory catch.
 #pragma once
 
@@ -88,7 +88,7 @@ public:
         return *this;
     }
 
-    // The text so far with its closing NUL, for which every append keeps room.
+    // The text so far with its closing NUL, for which every compose keeps room.
     const char* c_str() noexcept {
         text[used] = '\0';
         return text;

@@ -18,6 +18,12 @@ inline constexpr std::size_t maxDecimalLength = 11;
 
 char* writeNumber(char* out, int value, int base = 10) noexcept;
 
+// "00" to "99", two characters each: short numbers are written two digits at a time.
+inline constexpr char digitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233"
+    "34353637383940414243444546474849505152535455565758596061626364656667"
+    "6869707172737475767778798081828384858687888990919293949596979899";
+
 // The decimal text of value at out (room for maxDecimalLength characters); returns its end.
 constexpr char* writeDecimal(char* out, int value) noexcept {
     unsigned magnitude =
@@ -26,20 +32,22 @@ constexpr char* writeDecimal(char* out, int value) noexcept {
         *out++ = '-';
     }
     // Commands carry mostly short numbers (device, destination, timer): up to three digits are
-    // written straight, longer ones digit by digit from the end.
+    // written at once, the last two as a pair from the table; longer ones digit by digit from the
+    // end.
     if (magnitude < 10U) {
         out[0] = static_cast<char>('0' + magnitude);
         return out + 1;
     }
     if (magnitude < 100U) {
-        out[0] = static_cast<char>('0' + magnitude / 10U);
-        out[1] = static_cast<char>('0' + magnitude % 10U);
+        out[0] = digitPairs[2U * magnitude];
+        out[1] = digitPairs[2U * magnitude + 1U];
         return out + 2;
     }
     if (magnitude < 1000U) {
+        const unsigned lastTwo = 2U * (magnitude % 100U);
         out[0] = static_cast<char>('0' + magnitude / 100U);
-        out[1] = static_cast<char>('0' + magnitude / 10U % 10U);
-        out[2] = static_cast<char>('0' + magnitude % 10U);
+        out[1] = digitPairs[lastTwo];
+        out[2] = digitPairs[lastTwo + 1U];
         return out + 3;
     }
     int length = 4;
