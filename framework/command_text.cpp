@@ -2,10 +2,8 @@
 
 #include <cstring>
 
-command_text::~command_text() {
-    if (text != room) {
-        delete[] text;
-    }
+void command_text::release() noexcept {
+    delete[] text;
 }
 
 void command_text::reserve(std::size_t extra) {
@@ -25,18 +23,17 @@ void command_text::reserve(std::size_t extra) {
     capacity = larger;
 }
 
-command_text& command_text::appendFilled(const command_argument& argument) {
+char* command_text::putFilled(char* out, const command_argument& argument) {
+    // Patterns are short names: a plain loop beats a call to find each '%'.
     const char* piece = argument.pattern();
-    const char* end = piece + argument.length();
+    const char* const end = piece + argument.length();
     while (piece != end) {
-        const bool marker = piece[0] == '%' && piece + 1 != end && piece[1] == '1' &&
-                            (piece + 2 == end || piece[2] < '0' || piece[2] > '9');
-        if (marker) {
-            append(argument.number());
+        if (isMarker(piece, end)) {
+            out = writeDecimal(out, argument.number());
             piece += 2;
         } else {
-            append(piece++, 1);
+            *out++ = *piece++;
         }
     }
-    return *this;
+    return out;
 }

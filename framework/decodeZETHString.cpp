@@ -14,7 +14,7 @@ decodeZETHString::decodeZETHString(const char* text, char quoteCharacter)
     if (n == 0) {
         return;
     }
-    buffer = new (std::nothrow) char[n + 1];
+    buffer = n < sizeof room ? room : new (std::nothrow) char[n + 1];
     if (buffer == nullptr) {
         return;
     }
@@ -54,5 +54,7 @@ decodeZETHString::decodeZETHString(const char* text, char quoteCharacter)
 }
 
 decodeZETHString::~decodeZETHString() {
-    delete[] buffer;
+    if (buffer != room) {
+        delete[] buffer;
+    }
 }

@@ -2,10 +2,8 @@
 
 #include "debug_output.h"
 #include "decodeZETHString.h"
+#include "number_text.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -39,27 +37,6 @@ private:
     bool pending;
 };
 
-// Reads a token as atoi does (leading blanks, a sign, digits up to the first other character; 0
-// when there are none), except that a number beyond the int range saturates at INT_MAX or
-// INT_MIN instead of being undefined behaviour.
-int leadingNumber(const char* token) noexcept {
-    errno = 0;
-    const long value = std::strtol(token, nullptr, 10);
-    if (value > INT_MAX || (errno == ERANGE && value > 0)) {
-        return INT_MAX;
-    }
-    if (value < INT_MIN || (errno == ERANGE && value < 0)) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
-}
-
-// The pieces "'a' 'b'" shared by the commands that name a panel and a control.
-void appendPanelAndControl(command_text& text, const command_argument& panel,
-                           const command_argument& control) {
-    text.append("'").append(panel).append("' '").append(control).append("'");
-}
-
 } // namespace
 
 zeth_commands::zeth_commands(zeth_client_callback* hostObject, const char* path)
@@ -67,6 +44,12 @@ zeth_commands::zeth_commands(zeth_client_callback* hostObject, const char* path)
 
 void* zeth_commands::send(command_text& text) {
     return send(text.c_str());
+}
+
+void zeth_commands::send(const finished_command& command) {
+    char text[finished_command::capacity];
+    std::memcpy(text, command.c_str(), command.length() + 1);
+    send(text);
 }
 
 void* zeth_commands::send(const char* text) {
@@ -78,32 +61,24 @@ void* zeth_commands::send(const char* text) {
 
 void zeth_commands::disableControl(const command_argument& panel, const command_argument& control) {
     command_text text;
-    text.append("CD ");
-    appendPanelAndControl(text, panel, control);
-    send(text);
+    send(command_formats::disableControl(text, panel, control));
 }
 
 void zeth_commands::enableControl(const command_argument& panel, const command_argument& control) {
     command_text text;
-    text.append("CE ");
-    appendPanelAndControl(text, panel, control);
-    send(text);
+    send(command_formats::enableControl(text, panel, control));
 }
 
 void zeth_commands::textSet(const command_argument& property, const command_argument& value,
                             const command_argument& panel, const command_argument& control) {
     command_text text;
-    text.append("TP '").append(property).append("=").append(value).append("' ");
-    appendPanelAndControl(text, panel, control);
-    send(text);
+    send(command_formats::textSet(text, property, value, panel, control));
 }
 
 void zeth_commands::textSetRaw(const command_argument& message, const command_argument& panel,
                                const command_argument& control) {
     command_text text;
-    text.append("TP '").append(message).append("' ");
-    appendPanelAndControl(text, panel, control);
-    send(text);
+    send(command_formats::textSetRaw(text, message, panel, control));
 }
 
 void zeth_commands::textGet(const char* property, const command_argument& panel,
@@ -112,9 +87,7 @@ void zeth_commands::textGet(const char* property, const command_argument& panel,
         property = "";
     }
     command_text text;
-    text.append("TG ");
-    appendPanelAndControl(text, panel, control);
-    text.append(" '").append(property).append("'");
+    text.compose("TG '", panel, "' '", control, "' '", property, "'");
     const char* reply = static_cast<const char*>(send(text));
     if (reply == nullptr) {
         result = "";
@@ -141,20 +114,20 @@ void zeth_commands::textGet(const char* property, const command_argument& panel,
     whole.split('=', key, value);
     debugLog("textGet: value returned \"%1\" was not the value requested \"%2\" (value returned "
              "was \"%3\" from control \"%4\", on panel \"%5\")",
-             key, property, whole, command_text().append(control).c_str(),
-             command_text().append(panel).c_str(), "", "", "", "");
+             key, property, whole, command_text().compose(control).c_str(),
+             command_text().compose(panel).c_str(), "", "", "", "");
 }
 
 bool zeth_commands::showPanel(const command_argument& panel, const command_argument& file,
                               const char* extra) {
     command_text text;
-    text.append("PS '").append(panel).append("' '");
+    text.compose("PS '", panel, "' '");
     if (panelPath.length() != 0) {
-        text.append(panelPath).append("/");
+        text.compose(panelPath, "/");
     }
-    text.append(file).append("'");
+    text.compose(file, "'");
     if (extra != nullptr && *extra != '\0') {
-        text.append(" '").append(extra).append("'");
+        text.compose(" '", extra, "'");
     }
     return send(text) != nullptr || host == nullptr;
 }
@@ -167,7 +140,7 @@ bool zeth_commands::lookupDevice(const command_argument& name, int* device, int*
         *secondNumber = 0;
     }
     command_text text;
-    text.append("SD '").append(name).append("'");
+    text.compose("SD '", name, "'");
     void* reply = send(text);
     if (reply == nullptr) {
         return false;
@@ -176,10 +149,10 @@ bool zeth_commands::lookupDevice(const command_argument& name, int* device, int*
     {
         const decodeZETHString tokens(static_cast<const char*>(reply), '\'');
         if (device != nullptr) {
-            *device = leadingNumber(tokens.tokens[0]);
+            *device = leadingDecimal(tokens.tokens[0]);
         }
         if (secondNumber != nullptr) {
-            *secondNumber = leadingNumber(tokens.tokens[1]);
+            *secondNumber = leadingDecimal(tokens.tokens[1]);
         }
     }
     held.handBack();
@@ -188,7 +161,7 @@ bool zeth_commands::lookupDevice(const command_argument& name, int* device, int*
 
 void zeth_commands::readDatabaseName(int device, int database, int index, zeth_string& result) {
     command_text text;
-    text.append("RN ").append(device).append(" ").append(database).append(" ").append(index);
+    text.compose("RN ", device, " ", database, " ", index);
     void* reply = send(text);
     heldReply held(host, reply); // handed back also when null
     if (reply != nullptr) {
@@ -200,39 +173,34 @@ void zeth_commands::readDatabaseName(int device, int database, int index, zeth_s
 void zeth_commands::makeCrosspoint(int device, int source, int destination,
                                    const command_argument& suffix, bool flag) {
     command_text text;
-    text.append("RC ").append(device).append(" ").append(source).append(" ").append(destination);
-    text.append(" ',").append(suffix).append(flag ? "' 1" : "' 0");
+    text.compose("RC ", device, " ", source, " ", destination, " ',", suffix, flag ? "' 1" : "' 0");
     send(text);
 }
 
 void zeth_commands::registerRevertives(int device, int firstDestination, int lastDestination,
                                        bool add) {
     command_text text;
-    text.append("RR ").append(device).append(" ").append(firstDestination).append(" ");
-    text.append(lastDestination).append(add ? " 'ADD'" : "");
+    text.compose("RR ", device, " ", firstDestination, " ", lastDestination);
+    if (add) {
+        text.compose(" 'ADD'");
+    }
     send(text);
 }
 
 void zeth_commands::pollRevertives(int device, int firstDestination, int lastDestination) {
     command_text text;
-    text.append("RP ").append(device).append(" ").append(firstDestination).append(" ");
-    text.append(lastDestination);
+    text.compose("RP ", device, " ", firstDestination, " ", lastDestination);
     send(text);
 }
 
 void zeth_commands::startTimer(int timerId, int interval) {
     command_text text;
-    text.append("ET ").append(timerId);
-    if (interval != 0) {
-        text.append(" ").append(interval);
-    }
-    send(text);
+    send(command_formats::startTimer(text, timerId, interval));
 }
 
 void zeth_commands::stopTimer(int timerId) {
     command_text text;
-    text.append("ET ").append(timerId);
-    send(text);
+    send(command_formats::startTimer(text, timerId, 0));
 }
 
 void zeth_commands::debugLog(const zeth_string& format, const zeth_string& a1,

@@ -13,8 +13,14 @@
 // with host->notify(reply, 5) exactly once, after it has finished reading them ("RN" hands back a
 // null reply too). An operation that does not hand back its reply never reads it, except
 // showPanel, which only tests it for null.
+//
+// A command whose every piece is a constant can be composed once, where the panel is compiled, by
+// the finished... functions below (constexpr: use them to initialise a constexpr finished_command)
+// and sent with send(finished). It goes out byte for byte as the matching operation would send it,
+// and costs a copy of the finished text. The texts of both come from command_formats.
 #pragma once
 
+#include "command_formats.h"
 #include "command_text.h"
 #include "zeth_client_callback.h"
 #include "zeth_string.h"
@@ -64,6 +70,40 @@ public:
                          const zeth_string& a3, const zeth_string& a4, const zeth_string& a5,
                          const zeth_string& a6, const zeth_string& a7, const zeth_string& a8,
                          const zeth_string& a9);
+
+    // The texts of disableControl, enableControl, textSet, textSetRaw and startTimer, finished
+    // where they are compiled when every argument is a constant.
+    static constexpr finished_command finishedDisableControl(const command_argument& panel,
+                                                             const command_argument& control) {
+        finished_command text;
+        return command_formats::disableControl(text, panel, control);
+    }
+    static constexpr finished_command finishedEnableControl(const command_argument& panel,
+                                                            const command_argument& control) {
+        finished_command text;
+        return command_formats::enableControl(text, panel, control);
+    }
+    static constexpr finished_command finishedTextSet(const command_argument& property,
+                                                      const command_argument& value,
+                                                      const command_argument& panel,
+                                                      const command_argument& control) {
+        finished_command text;
+        return command_formats::textSet(text, property, value, panel, control);
+    }
+    static constexpr finished_command finishedTextSetRaw(const command_argument& message,
+                                                         const command_argument& panel,
+                                                         const command_argument& control) {
+        finished_command text;
+        return command_formats::textSetRaw(text, message, panel, control);
+    }
+    static constexpr finished_command finishedStartTimer(int timerId, int interval) {
+        finished_command text;
+        return command_formats::startTimer(text, timerId, interval);
+    }
+
+    // Sends a copy of command, made on the stack, with code 0, like the operation that composes
+    // the same text; the reply stays the host's and is not read.
+    void send(const finished_command& command);
 
 protected:
     // Sends text with code 0 and returns the host's reply; null, and nothing sent, without a host.

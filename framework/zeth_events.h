@@ -1,6 +1,8 @@
 // The wrappers that give handlers access to what a host message carries. Each holds only the
 // pointer it wraps and lives on notify's stack for the duration of one handler call; the record
-// it wraps stays the host's (or notify's, for a query). Accessors return fresh copies.
+// it wraps stays the host's (or notify's, for a query). The zeth_string accessors return fresh
+// copies; the ...Text accessors read the same texts in place, without a copy, and stay valid only
+// during the handler call (compare them with literal names: the lengths are known where compiled).
 //
 // A null word where a text or a parsed parameter belongs reads as the empty text, so a handler
 // can never be led into reading through a null pointer the host passed.
@@ -11,6 +13,7 @@
 #include "zeth_string.h"
 
 #include <cstdint>
+#include <string_view>
 
 class controlEvent {
 public:
@@ -20,7 +23,20 @@ public:
     zeth_string command() const; // the parsed parameter's name
     zeth_string value() const;   // the parsed parameter's value
 
+    std::string_view panelText() const noexcept { return view(record->panel); }
+    std::string_view controlText() const noexcept { return view(record->control); }
+    std::string_view commandText() const noexcept {
+        return view(record->parameter != nullptr ? record->parameter->name : nullptr);
+    }
+    std::string_view valueText() const noexcept {
+        return view(record->parameter != nullptr ? record->parameter->value : nullptr);
+    }
+
 private:
+    static std::string_view view(const char* text) noexcept {
+        return text != nullptr ? std::string_view(text) : std::string_view();
+    }
+
     const zeth_event_record* record;
 };
 

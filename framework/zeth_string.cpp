@@ -2,16 +2,12 @@
 
 #include "number_text.h"
 
-#include <climits>
 #include <cstddef>
 
 namespace {
 
 bool isDigit(char c) noexcept {
     return c >= '0' && c <= '9';
-}
-bool isBlank(char c) noexcept {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 // Reads a marker number (1 to 99) at text[at], which follows a '%'. Returns 0 when there is none
@@ -103,63 +99,16 @@ zeth_string zeth_string::arg(int value, char fill, unsigned width, int base) con
 bool zeth_string::operator==(int number) const noexcept {
     // Compare against the canonical decimal text without building it on the heap.
     char digits[maxDecimalLength];
-    const char* end = writeNumber(digits, number);
+    const char* end = writeDecimal(digits, number);
     return text.compare(0, std::string::npos, digits, static_cast<std::size_t>(end - digits)) == 0;
 }
 
 int zeth_string::toInt() const noexcept {
-    std::size_t at = 0;
-    std::size_t end = text.size();
-    while (at < end && isBlank(text[at])) {
-        ++at;
-    }
-    while (end > at && isBlank(text[end - 1])) {
-        --end;
-    }
-    bool negative = false;
-    if (at < end && (text[at] == '-' || text[at] == '+')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-    if (at == end) {
-        return 0;
-    }
-    long long value = 0;
-    for (; at < end; ++at) {
-        if (!isDigit(text[at])) {
-            return 0;
-        }
-        value = value * 10 + (text[at] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            return 0;
-        }
-    }
-    value = negative ? -value : value;
-    if (value > INT_MAX || value < INT_MIN) {
-        return 0;
-    }
-    return static_cast<int>(value);
+    return decimalValue(text);
 }
 
 int zeth_string::firstInt() const noexcept {
-    std::size_t at = 0;
-    while (at < text.size() && !isDigit(text[at])) {
-        ++at;
-    }
-    if (at == text.size()) {
-        return 0;
-    }
-    const bool negative = at > 0 && text[at - 1] == '-';
-    long long value = 0;
-    for (; at < text.size() && isDigit(text[at]); ++at) {
-        if (value <= static_cast<long long>(INT_MAX) + 1) {
-            value = value * 10 + (text[at] - '0');
-        }
-    }
-    if (negative) {
-        return value > static_cast<long long>(INT_MAX) + 1 ? INT_MIN : static_cast<int>(-value);
-    }
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+    return firstDecimal(text);
 }
 
 bool zeth_string::startsWith(const zeth_string& prefix) const noexcept {

@@ -1,6 +1,7 @@
 // R7_DESK: state, start-up conversation, revertive tally and property queries.
 #include "R7_DESK.h"
 
+#include "R7_DESK_commands.h"
 #include "R7_DESK_names.h"
 #include "zeth_stringlist.h"
 
@@ -15,8 +16,8 @@ R7_DESK::R7_DESK(zeth_client_callback* hostObject, const char* path)
     lookupDevice(names::audioRouter, &fields.audioRouter, nullptr);
 
     showPanel(names::panel, names::file, "");
-    disableControl(names::panel, names::take);
-    disableControl(names::panel, names::undo);
+    send(r7_desk_commands::disableTake);
+    send(r7_desk_commands::disableUndo);
 
     for (int n = 1; n <= buttonCount; ++n) {
         const command_argument control(names::destinationPattern, n);

@@ -116,9 +116,10 @@ public:
 
 private:
     // Selection handling, called by onButton.
-    void selectPackage(const zeth_string& listIndex);
+    void selectPackage(int listIndex);
     void selectDestination(int button);
-    void toggleLevel(bool& level, const char* control);
+    // Flips level and shows it with the switch's image command for on or off.
+    void toggleLevel(bool& level, const finished_command& showOn, const finished_command& showOff);
     void resetDestinationButton();
     void dropUndo(); // discards the undo record and disables Undo, when there is one
     void

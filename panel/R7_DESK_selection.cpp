@@ -1,26 +1,33 @@
 // R7_DESK: operator events and the selection operations (package, destination, levels, Clear).
 #include "R7_DESK.h"
 
+#include "R7_DESK_commands.h"
 #include "R7_DESK_names.h"
+#include "number_text.h"
+
+#include <string_view>
 
 namespace names = r7_desk_names;
+namespace commands = r7_desk_commands;
 
 void R7_DESK::onButton(controlEvent& event) {
     // A null panel or control word reads as the empty text, which is never panel "1" and matches
     // no control: such an event is ignored like any other foreign one.
-    if (event.panel() != 1) {
+    // The texts are read in place; each comparison is with a literal name of known length.
+    if (event.panelText() != names::panel) {
         return;
     }
-    const zeth_string control = event.control();
+    const std::string_view control = event.controlText();
+    const std::string_view destinationPrefix = names::destinationPrefix;
     // The parsed parameter is read only for the list; a null one gives no "index" command.
-    if (control == names::sources && event.command() == names::listCommand) {
-        selectPackage(event.value());
-    } else if (control.startsWith(names::destinationPrefix)) {
-        selectDestination(control.firstInt());
+    if (control == names::sources && event.commandText() == names::listCommand) {
+        selectPackage(decimalValue(event.valueText()));
+    } else if (control.substr(0, destinationPrefix.size()) == destinationPrefix) {
+        selectDestination(firstDecimal(control));
     } else if (control == names::videoLevel) {
-        toggleLevel(fields.videoLevel, names::videoLevel);
+        toggleLevel(fields.videoLevel, commands::videoLevelOn, commands::videoLevelOff);
     } else if (control == names::audioLevel) {
-        toggleLevel(fields.audioLevel, names::audioLevel);
+        toggleLevel(fields.audioLevel, commands::audioLevelOn, commands::audioLevelOff);
     } else if (control == names::clear) {
         clearAll();
     } else if (control == names::take) {
@@ -31,9 +38,8 @@ void R7_DESK::onButton(controlEvent& event) {
     }
 }
 
-void R7_DESK::selectPackage(const zeth_string& listIndex) {
-    const int index = listIndex.toInt();
-    fields.selectedPackage = index > 0 ? index : 0;
+void R7_DESK::selectPackage(int listIndex) {
+    fields.selectedPackage = listIndex > 0 ? listIndex : 0;
     dropUndo();
     updateTake();
 }
@@ -54,23 +60,24 @@ void R7_DESK::selectDestination(int button) {
     updateTake();
 }
 
-void R7_DESK::toggleLevel(bool& level, const char* control) {
+void R7_DESK::toggleLevel(bool& level, const finished_command& showOn,
+                          const finished_command& showOff) {
     level = !level;
-    textSet(names::pixmap, level ? names::tickImage : names::crossImage, names::panel, control);
+    send(level ? showOn : showOff);
     // Arming does not depend on the levels: a Take with both levels off still runs.
     dropUndo();
 }
 
 void R7_DESK::resetDestinationButton() {
-    textSetRaw(names::deselectButton, names::panel,
-               {names::destinationPattern, fields.selectedDest});
+    // selectedDest is 1 .. 4 here (callers test it), within the table.
+    send(commands::deselectButton[static_cast<std::size_t>(fields.selectedDest)]);
 }
 
 void R7_DESK::dropUndo() {
     if (!fields.undoAvailable) {
         return;
     }
-    disableControl(names::panel, names::undo);
+    send(commands::disableUndo);
     fields.undoAvailable = false;
     fields.undoRecord = undo_record{};
 }
@@ -78,13 +85,13 @@ void R7_DESK::dropUndo() {
 void R7_DESK::updateTake() {
     if (fields.selectedDest != 0 && fields.selectedPackage > 0) {
         if (!fields.takeEnabled) {
-            enableControl(names::panel, names::take);
+            send(commands::enableTake);
             fields.takeEnabled = true;
         }
         // Every arming restarts the flash from the high state sheet and a full count.
         fields.flashing = true;
-        textSet(names::statesheet, names::takeHigh, names::panel, names::take);
-        startTimer(names::flashTimer, names::flashInterval);
+        send(commands::takeHighSheet);
+        send(commands::startFlash);
         fields.flashCount = names::flashTicks;
         return;
     }
@@ -94,14 +101,14 @@ void R7_DESK::updateTake() {
 
 void R7_DESK::disarmTake(bool highSheet) {
     if (fields.takeEnabled) {
-        disableControl(names::panel, names::take);
+        send(commands::disableTake);
         if (highSheet) {
-            textSet(names::statesheet, names::takeHigh, names::panel, names::take);
+            send(commands::takeHighSheet);
         }
         fields.takeEnabled = false;
     }
     if (fields.flashing) {
-        stopTimer(names::flashTimer);
+        send(commands::stopFlash);
         fields.flashing = false;
     }
 }
@@ -111,7 +118,7 @@ void R7_DESK::clearAll() {
     dropUndo();
     if (fields.selectedPackage > 0) {
         fields.selectedPackage = -1;
-        textSetRaw(names::deselectList, names::panel, names::sources);
+        send(commands::deselectList);
     }
     if (fields.selectedDest > 0) {
         resetDestinationButton();

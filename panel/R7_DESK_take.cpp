@@ -1,16 +1,21 @@
 // R7_DESK: Take, Undo and the Take flash.
 #include "R7_DESK.h"
 
+#include "R7_DESK_commands.h"
 #include "R7_DESK_names.h"
+#include "number_text.h"
+
+#include <string_view>
 
 namespace names = r7_desk_names;
+namespace commands = r7_desk_commands;
 
 namespace {
 
 // A part of a package entry: "-" means no source on that router; anything that is not a number
 // reads as 0, which routes nothing either.
-int entrySource(const zeth_string& part) {
-    return part == names::noSource ? 0 : part.toInt();
+int entrySource(std::string_view part) {
+    return part == names::noSource ? 0 : decimalValue(part);
 }
 
 } // namespace
@@ -18,21 +23,22 @@ int entrySource(const zeth_string& part) {
 void R7_DESK::lookupPackage(int package, int& videoSource, int& audioSource) {
     zeth_string entry; // stays empty without a reply
     readDatabaseName(fields.packageXptsDevice, names::packageDatabase, package, entry);
-    zeth_string videoPart;
-    zeth_string audioPart;
-    entry.split(names::entrySeparator, videoPart, audioPart);
-    videoSource = entrySource(videoPart);
-    audioSource = entrySource(audioPart);
+    // Cut at the first separator, read in place: without one, the whole entry is the video part.
+    const std::string_view whole = entry.str();
+    const std::size_t separator = whole.find(names::entrySeparator);
+    videoSource = entrySource(whole.substr(0, separator));
+    audioSource =
+        entrySource(separator != std::string_view::npos ? whole.substr(separator + 1) : "");
 }
 
 void R7_DESK::take() {
     // selectedDest is 0 .. 4 (onButton never stores another), and element 0 of every array is 0.
     const int d = fields.selectedDest;
 
-    stopTimer(names::flashTimer);
+    send(commands::stopFlash);
     fields.flashing = false;
-    disableControl(names::panel, names::take);
-    textSet(names::statesheet, names::takeHigh, names::panel, names::take);
+    send(commands::disableTake);
+    send(commands::takeHighSheet);
     fields.takeEnabled = false;
 
     fields.undoRecord.videoSource = fields.videoTally[d];
@@ -51,17 +57,17 @@ void R7_DESK::take() {
         makeCrosspoint(fields.audioRouter, audioSource, fields.audioDest[d], "", false);
     }
 
-    textSetRaw(names::deselectList, names::panel, names::sources);
+    send(commands::deselectList);
     fields.selectedPackage = -1;
-    textSetRaw(names::deselectButton, names::panel, {names::destinationPattern, d});
+    send(commands::deselectButton[static_cast<std::size_t>(d)]);
     fields.selectedDest = 0;
-    enableControl(names::panel, names::undo);
+    send(commands::enableUndo);
     fields.undoAvailable = true;
 }
 
 void R7_DESK::undo() {
     fields.undoAvailable = false;
-    disableControl(names::panel, names::undo);
+    send(commands::disableUndo);
     // Every level toggle discards the record, so the switches now are those of the Take that saved
     // it. A second Undo finds the record all 0 and routes nothing.
     const undo_record saved = fields.undoRecord;
@@ -84,11 +90,11 @@ void R7_DESK::onTimer(int timerId) {
     fields.flashCount =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(fields.flashCount) - 1U);
     const bool even = fields.flashCount % 2 == 0;
-    textSet(names::statesheet, even ? names::takeHigh : names::takeLow, names::panel, names::take);
+    send(even ? commands::takeHighSheet : commands::takeLowSheet);
     if (fields.flashCount == 0) {
-        stopTimer(names::flashTimer);
+        send(commands::stopFlash);
         fields.flashing = false;
-        disableControl(names::panel, names::take);
+        send(commands::disableTake);
         fields.takeEnabled = false;
     }
 }

@@ -92,6 +92,59 @@ TEST(commands, send_the_exact_texts) {
              p.textGet("video_id", "1", "Dest_1", r);
          },
          "TG '1' 'Dest_1' 'video_id'"},
+        {"number lengths", [](probe_panel& p) { p.registerRevertives(9, 10, 999, false); },
+         "RR 9 10 999"},
+        {"longer numbers", [](probe_panel& p) { p.pollRevertives(1000, -99, 123456789); },
+         "RP 1000 -99 123456789"},
+        // The same texts finished at compile time.
+        {"finished disableControl",
+         [](probe_panel& p) {
+             constexpr finished_command command =
+                 zeth_commands::finishedDisableControl("1", "Take");
+             p.send(command);
+         },
+         "CD '1' 'Take'"},
+        {"finished enableControl numbered",
+         [](probe_panel& p) {
+             constexpr finished_command command =
+                 zeth_commands::finishedEnableControl("1", {"Dest_%1", 3});
+             p.send(command);
+         },
+         "CE '1' 'Dest_3'"},
+        {"finished numbered marker 10 stays",
+         [](probe_panel& p) {
+             constexpr finished_command command =
+                 zeth_commands::finishedDisableControl("%1", {"%10%1%", INT_MIN});
+             p.send(command);
+         },
+         "CD '%1' '%10-2147483648%'"},
+        {"finished textSet",
+         [](probe_panel& p) {
+             constexpr finished_command command =
+                 zeth_commands::finishedTextSet("a b", "it's", "1", "x y");
+             p.send(command);
+         },
+         "TP 'a b=it's' '1' 'x y'"},
+        {"finished textSetRaw",
+         [](probe_panel& p) {
+             constexpr finished_command command =
+                 zeth_commands::finishedTextSetRaw("select=-1", "1", "Sources");
+             p.send(command);
+         },
+         "TP 'select=-1' '1' 'Sources'"},
+        {"finished startTimer extremes",
+         [](probe_panel& p) {
+             constexpr finished_command command =
+                 zeth_commands::finishedStartTimer(INT_MIN, INT_MAX);
+             p.send(command);
+         },
+         "ET -2147483648 2147483647"},
+        {"finished startTimer interval 0",
+         [](probe_panel& p) {
+             constexpr finished_command command = zeth_commands::finishedStartTimer(1, 0);
+             p.send(command);
+         },
+         "ET 1"},
     };
     for (const commandRow& row : rows) {
         recording_host host;
@@ -151,6 +204,8 @@ TEST(commands, without_a_host_nothing_is_sent) {
     panel.pollRevertives(1, 2, 3);
     panel.startTimer(1, 1000);
     panel.stopTimer(1);
+    constexpr finished_command finished = zeth_commands::finishedStartTimer(1, 1000);
+    panel.send(finished);
 }
 
 struct textGetRow {

@@ -67,6 +67,8 @@ TEST(decodeZETHString, tokenises_by_the_quote_and_space_rules) {
         {"a 'b", {"a", "b"}},
         {"ab'cd'ef", {"ab", "cd", "ef"}},
         {"'R7 SDI Router' 12", {"", "R7 SDI Router", "12"}},
+        {std::string(63, 'x'), {std::string(63, 'x')}}, // the longest kept inline
+        {std::string(64, 'x'), {std::string(64, 'x')}}, // the shortest copied to the heap
         {words(40), first32},
         {words(32), first32},
     };

@@ -47,6 +47,15 @@ TEST(zeth_string, number_construction) {
         {5, '0', 3, 10, "005"},
         {5, 0, 3, 10, "  5"},
         {7, 0, 0, 99, "7"},
+        // Each decimal length has its own path.
+        {9, 0, 0, 10, "9"},
+        {10, 0, 0, 10, "10"},
+        {99, 0, 0, 10, "99"},
+        {100, 0, 0, 10, "100"},
+        {999, 0, 0, 10, "999"},
+        {1000, 0, 0, 10, "1000"},
+        {-1000, 0, 0, 10, "-1000"},
+        {123456789, 0, 0, 10, "123456789"},
     };
     for (const row& r : rows) {
         EXPECT_EQ(text(zeth_string(r.value, r.fill, r.width, r.base)), r.expected) << r.value;
@@ -121,6 +130,14 @@ TEST(zeth_string, toInt) {
         {"2147483648", 0},
         {"99999999999999999999", 0},
         {"1 2", 0},
+        {"123456789", 123456789},
+        {"1234567890", 1234567890},
+        {"12 ", 12},
+        {"0000000000001", 1},
+        {"00000000002147483648", 0},
+        {"-00000000002147483648", INT_MIN},
+        {"-2147483649", 0},
+        {"\t-0\n", 0},
     };
     for (const row& r : rows) {
         EXPECT_EQ(zeth_string(r.textValue).toInt(), r.expected) << '"' << r.textValue << '"';
@@ -143,6 +160,9 @@ TEST(zeth_string, firstInt) {
         {"x-99999999999", INT_MIN},
         {"007", 7},
         {"Dest_2147483647", INT_MAX},
+        {"Dest_2147483648", INT_MAX},
+        {"x-2147483648", INT_MIN},
+        {"x-2147483647", -2147483647},
     };
     for (const row& r : rows) {
         EXPECT_EQ(zeth_string(r.textValue).firstInt(), r.expected) << '"' << r.textValue << '"';
