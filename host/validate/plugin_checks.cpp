@@ -107,6 +107,15 @@ public:
         }
         return all;
     }
+    // The panel and control that messages about a control name: the first control desk 1 shows,
+    // or panel "1", control "Take" when it shows none (the events must still be well formed).
+    std::pair<std::string, std::string> firstControl() const {
+        const auto all = controls();
+        if (all.empty()) {
+            return {"1", "Take"};
+        }
+        return {all.front().first, all.front().second->name};
+    }
 
     transcript& quiet;
     emulator& host;
@@ -249,9 +258,7 @@ check_finding checkMessageCodes(const validation_settings& settings, call_monito
     if (auto stopped = run.start()) {
         return *stopped;
     }
-    const auto controls = run.controls();
-    const std::string panelId = controls.empty() ? "1" : controls.front().first;
-    const std::string control = controls.empty() ? "Take" : controls.front().second->name;
+    const auto [panelId, control] = run.firstControl();
     const event_parameter click("click");
     zeth_event_record event{nullptr, nullptr, panelId.c_str(), control.c_str(),
                             click.asPanelRecord()};
@@ -283,9 +290,7 @@ check_finding checkHostileRecords(const validation_settings& settings, call_moni
     if (auto stopped = run.start()) {
         return *stopped;
     }
-    const auto controls = run.controls();
-    const std::string panelId = controls.empty() ? "1" : controls.front().first;
-    const std::string control = controls.empty() ? "Take" : controls.front().second->name;
+    const auto [panelId, control] = run.firstControl();
     const std::string longText(100000, 'x');
     std::string parts32 = "p";
     std::string parts40 = "p";
