@@ -45,16 +45,27 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
 };
 
+// A transcript whose text is written in full, as for a user, and thrown away; with written
+// false, nothing is attached and the transcript only keeps its log.
+struct discarded_transcript {
+    explicit discarded_transcript(bool written = true) {
+        if (written) {
+            record.attach(text);
+        }
+    }
+    discarding_buffer nowhere;
+    std::ostream discard{&nowhere};
+    text_transcript text{discard};
+    transcript record;
+};
+
 void operatorCycles(benchmark::State& state) {
     const auto cycles = static_cast<int>(state.range(0));
     const char* packages[] = {"Camera 1", "Camera 2", "Studio A", "Replay"};
     for (auto _ : state) {
         state.PauseTiming();
-        discarding_buffer nowhere;
-        std::ostream discard(&nowhere);
-        text_transcript text(discard);
-        transcript record;
-        record.attach(text);
+        discarded_transcript output;
+        transcript& record = output.record;
         emulator_options options;
         // Every cycle falls at the same instant of the clock: no runaway limit on the deliveries.
         options.messageLimit = std::numeric_limits<std::int64_t>::max();
@@ -132,13 +143,8 @@ void hostMessages(benchmark::State& state) {
     }
     for (auto _ : state) {
         state.PauseTiming();
-        discarding_buffer nowhere;
-        std::ostream discard(&nowhere);
-        text_transcript text(discard);
-        transcript record;
-        if (transcriptOn) {
-            record.attach(text);
-        }
+        discarded_transcript output(transcriptOn);
+        transcript& record = output.record;
         emulator host(builtinFacility(), builtinLayouts(), emulator_options{}, record);
         host.start(1);
         state.ResumeTiming();
