@@ -452,6 +452,11 @@ std::string quotedWord(const std::string& text) {
     return quoted + '"';
 }
 
+std::string scenarioWord(const std::string& text) {
+    const bool bare = !text.empty() && text.find_first_of(" \t\r\n#\"\\") == std::string::npos;
+    return bare ? text : quotedWord(text);
+}
+
 std::optional<scenario_step> parseScenarioLine(const std::string& line, const std::string& origin,
                                                int number) {
     try {

@@ -98,23 +98,23 @@ void scenario_runner::cannot(const std::string& problem) {
     record.add(std::move(entry));
 }
 
-void scenario_runner::verdict(const scenario_step& step, bool met, const std::string& found) {
-    met ? ++passed : ++failures;
+void scenario_runner::verdict(const scenario_step& step, const expectation_check& outcome) {
+    outcome.met ? ++passed : ++failures;
     transcript_entry entry;
     entry.kind = entry_kind::expectation;
     entry.time = host.clock().now();
     entry.deskNumber = deskNumber;
     entry.text = step.text.rfind("expect ", 0) == 0 ? step.text.substr(7) : step.text;
-    entry.passed = met;
-    entry.detail = met ? std::string() : found;
+    entry.passed = outcome.met;
+    entry.detail = outcome.met ? std::string() : outcome.found;
     record.add(std::move(entry));
 }
 
-const layout_control* scenario_runner::control(const std::string& name,
+const layout_control* scenario_runner::control(int onDesk, const std::string& name,
                                                std::string& problem) const {
-    const desk* current = host.deskNumbered(deskNumber);
+    const desk* current = host.deskNumbered(onDesk);
     if (current == nullptr) {
-        problem = "there is no desk " + std::to_string(deskNumber);
+        problem = "there is no desk " + std::to_string(onDesk);
         return nullptr;
     }
     for (const auto& [id, shown] : current->panels()) {
@@ -122,96 +122,25 @@ const layout_control* scenario_runner::control(const std::string& name,
             return found;
         }
     }
-    problem = "desk " + std::to_string(deskNumber) + " shows no control " + name;
+    problem = "desk " + std::to_string(onDesk) + " shows no control " + name;
     return nullptr;
 }
 
 void scenario_runner::expect(const scenario_step& step) {
-    std::string problem;
     switch (step.what) {
-    case scenario_step::kind::expectCrosspoint: {
-        const auto device = host.routerDevice(step.name);
-        const auto source =
-            device ? host.routers().source(*device, step.destination) : std::nullopt;
-        if (!source) {
-            verdict(step, false,
-                    device ? "the router has no destination " + std::to_string(step.destination)
-                           : "there is no router \"" + step.name + "\"");
-            return;
-        }
-        verdict(step, *source == step.source, "it carries " + std::to_string(*source));
-        return;
-    }
-    case scenario_step::kind::expectEnabled: {
-        const layout_control* found = control(step.name, problem);
-        if (found == nullptr) {
-            verdict(step, false, problem);
-            return;
-        }
-        verdict(step, found->enabled == step.enabled,
-                found->enabled ? "it is enabled" : "it is disabled");
-        return;
-    }
-    case scenario_step::kind::expectProperty: {
-        const layout_control* found = control(step.name, problem);
-        if (found == nullptr) {
-            verdict(step, false, problem);
-            return;
-        }
-        const auto value = found->properties.find(step.property);
-        if (value == found->properties.end()) {
-            verdict(step, false, step.name + " has no property " + step.property);
-            return;
-        }
-        verdict(step, value->second == step.value, "it is \"" + value->second + "\"");
-        return;
-    }
-    case scenario_step::kind::expectCommand: {
-        std::string seen;
-        int matches = 0;
-        for (const logged_command* command : host.log().commandsOfAction(deskNumber)) {
-            const bool match =
-                step.prefix ? command->text.rfind(step.name, 0) == 0 : command->text == step.name;
-            if (match) {
-                ++matches;
-                seen += (seen.empty() ? "" : ", ") + ("\"" + command->text + "\"");
-            }
-        }
-        verdict(step, (matches > 0) != step.negated,
-                step.negated ? "it was sent: " + seen
-                             : "desk " + std::to_string(deskNumber) +
-                                   " sent no such command during the last action");
-        return;
-    }
-    case scenario_step::kind::expectCommands:
-        expectCommands(step);
-        return;
-    case scenario_step::kind::expectAnswer: {
-        const bool met = lastWasQuery && (step.null ? !lastAnswer : lastAnswer == step.name);
-        verdict(step, met,
-                !lastWasQuery ? "the last action was not a query"
-                : lastAnswer  ? "it answered \"" + *lastAnswer + "\", handed back to it"
-                              : "it answered null");
-        return;
-    }
-    case scenario_step::kind::expectTimers: {
-        const int running = host.timersRunning(deskNumber);
-        verdict(step, running == step.number,
-                "desk " + std::to_string(deskNumber) + " runs " + std::to_string(running));
-        return;
-    }
     case scenario_step::kind::expectRefused:
-        verdict(step, lastRefused, "the last action was carried out");
+        verdict(step, {lastRefused, "the last action was carried out"});
         if (lastRefused) {
             lastRefused = false;
             --problems; // claimed: reported, but expected
         }
         return;
     case scenario_step::kind::expectViolation:
-        verdict(step, host.log().claimViolation(step.violation),
-                "no such violation during the last action");
+        verdict(step, {host.log().claimViolation(step.violation),
+                       "no such violation during the last action"});
         return;
     default:
+        verdict(step, check(step, deskNumber));
         return;
     }
 }
@@ -227,9 +156,75 @@ std::string quotedTexts(const std::vector<std::string>& texts) {
 }
 } // namespace
 
-void scenario_runner::expectCommands(const scenario_step& step) {
+expectation_check scenario_runner::check(const scenario_step& step, int onDesk) const {
+    std::string problem;
+    switch (step.what) {
+    case scenario_step::kind::expectCrosspoint: {
+        const auto device = host.routerDevice(step.name);
+        const auto source =
+            device ? host.routers().source(*device, step.destination) : std::nullopt;
+        if (!source) {
+            return {false, device
+                               ? "the router has no destination " + std::to_string(step.destination)
+                               : "there is no router \"" + step.name + "\""};
+        }
+        return {*source == step.source, "it carries " + std::to_string(*source)};
+    }
+    case scenario_step::kind::expectEnabled: {
+        const layout_control* found = control(onDesk, step.name, problem);
+        if (found == nullptr) {
+            return {false, problem};
+        }
+        return {found->enabled == step.enabled,
+                found->enabled ? "it is enabled" : "it is disabled"};
+    }
+    case scenario_step::kind::expectProperty: {
+        const layout_control* found = control(onDesk, step.name, problem);
+        if (found == nullptr) {
+            return {false, problem};
+        }
+        const auto value = found->properties.find(step.property);
+        if (value == found->properties.end()) {
+            return {false, step.name + " has no property " + step.property};
+        }
+        return {value->second == step.value, "it is \"" + value->second + "\""};
+    }
+    case scenario_step::kind::expectCommand: {
+        std::string seen;
+        int matches = 0;
+        for (const logged_command* command : host.log().commandsOfAction(onDesk)) {
+            const bool match =
+                step.prefix ? command->text.rfind(step.name, 0) == 0 : command->text == step.name;
+            if (match) {
+                ++matches;
+                seen += (seen.empty() ? "" : ", ") + ("\"" + command->text + "\"");
+            }
+        }
+        return {(matches > 0) != step.negated,
+                step.negated ? "it was sent: " + seen
+                             : "desk " + std::to_string(onDesk) +
+                                   " sent no such command during the last action"};
+    }
+    case scenario_step::kind::expectCommands:
+        return checkCommands(step, onDesk);
+    case scenario_step::kind::expectAnswer:
+        return {lastWasQuery && (step.null ? !lastAnswer : lastAnswer == step.name),
+                !lastWasQuery ? "the last action was not a query"
+                : lastAnswer  ? "it answered \"" + *lastAnswer + "\", handed back to it"
+                              : "it answered null"};
+    case scenario_step::kind::expectTimers: {
+        const int running = host.timersRunning(onDesk);
+        return {running == step.number,
+                "desk " + std::to_string(onDesk) + " runs " + std::to_string(running)};
+    }
+    default:
+        return {false, "\"" + step.text + "\" is not an expectation checked by itself"};
+    }
+}
+
+expectation_check scenario_runner::checkCommands(const scenario_step& step, int onDesk) const {
     std::vector<std::string> sent;
-    for (const logged_command* command : host.log().commandsOfAction(deskNumber)) {
+    for (const logged_command* command : host.log().commandsOfAction(onDesk)) {
         sent.push_back(command->text);
     }
     const std::vector<std::string>& run = step.texts;
@@ -252,7 +247,7 @@ void scenario_runner::expectCommands(const scenario_step& step) {
         met = std::search(sent.begin(), sent.end(), run.begin(), run.end()) != sent.end();
         break;
     }
-    verdict(step, met, "desk " + std::to_string(deskNumber) + " sent " + quotedTexts(sent));
+    return {met, "desk " + std::to_string(onDesk) + " sent " + quotedTexts(sent)};
 }
 
 scenario_outcome runScenario(const scenario& play, const std::string& name,

@@ -17,6 +17,12 @@
 
 #include <string>
 
+// An expectation's outcome: met, or what was found instead.
+struct expectation_check {
+    bool met = false;
+    std::string found;
+};
+
 class scenario_runner {
 public:
     scenario_runner(emulator& target, transcript& output) : host(target), record(output) {}
@@ -29,14 +35,19 @@ public:
     int notCarriedOut() const { return problems; }
     int currentDesk() const { return deskNumber; }
 
+    // Checks an expectation against the desk deskNumber as run() would, but writes nothing and
+    // counts nothing: for a tool that keeps an expectation only when it holds. "expect refused"
+    // and "expect violation" claim what they find, so only run() checks them (here: not met).
+    expectation_check check(const scenario_step& step, int deskNumber) const;
+
 private:
     void action(const scenario_step& step);
     void expect(const scenario_step& step);
-    void expectCommands(const scenario_step& step);
-    // The outcome of an expectation: met when found equals wanted, else found is reported.
-    void verdict(const scenario_step& step, bool met, const std::string& found);
+    expectation_check checkCommands(const scenario_step& step, int onDesk) const;
+    // Writes and counts an expectation's outcome.
+    void verdict(const scenario_step& step, const expectation_check& outcome);
     void cannot(const std::string& problem);
-    const layout_control* control(const std::string& name, std::string& problem) const;
+    const layout_control* control(int onDesk, const std::string& name, std::string& problem) const;
 
     emulator& host;
     transcript& record;
