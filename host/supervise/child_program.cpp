@@ -1,0 +1,147 @@
+#include "child_program.h"
+
+#include <filesystem>
+
+#if !defined(_WIN32)
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+#endif
+
+#if defined(_WIN32)
+
+child_outcome runChildProgram(const child_program& run) {
+    child_outcome outcome;
+    outcome.error = "cannot start " + run.program + ": this build runs no other program";
+    return outcome;
+}
+
+std::string thisProgramFile() {
+    return {};
+}
+
+#else
+
+namespace {
+
+// Appends what fits under the limit; notes the rest as dropped.
+void keep(std::string& kept, const char* bytes, std::size_t count, std::size_t limit,
+          bool& truncated) {
+    const std::size_t room = kept.size() < limit ? limit - kept.size() : 0;
+    kept.append(bytes, std::min(room, count));
+    truncated = truncated || count > room;
+}
+
+} // namespace
+
+child_outcome runChildProgram(const child_program& run) {
+    child_outcome outcome;
+    int out[2];
+    int err[2];
+    if (pipe2(out, O_CLOEXEC) != 0) {
+        outcome.error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return outcome;
+    }
+    if (pipe2(err, O_CLOEXEC) != 0) {
+        outcome.error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        close(out[0]);
+        close(out[1]);
+        return outcome;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    std::vector<std::string> words{run.program};
+    words.insert(words.end(), run.arguments.begin(), run.arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    const int spawned =
+        posix_spawn(&child, run.program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    close(err[1]);
+    if (spawned != 0) {
+        outcome.error = "cannot start " + run.program + ": " + std::strerror(spawned);
+        close(out[0]);
+        close(err[0]);
+        return outcome;
+    }
+    outcome.started = true;
+
+    const auto deadline = std::chrono::steady_clock::now() + run.deadline;
+    pollfd streams[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* kept[2] = {&outcome.output, &outcome.error};
+    int open = 2;
+    char buffer[65536];
+    while (open > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            outcome.killed = true;
+            break;
+        }
+        const int ready = poll(streams, 2, static_cast<int>(left.count()) + 1);
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready < 0) {
+            outcome.killed = true;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (streams[i].fd < 0 || streams[i].revents == 0) {
+                continue;
+            }
+            const ssize_t got = read(streams[i].fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                close(streams[i].fd);
+                streams[i].fd = -1;
+                --open;
+                continue;
+            }
+            keep(*kept[i], buffer, static_cast<std::size_t>(got), run.outputLimit,
+                 outcome.truncated);
+        }
+    }
+    if (outcome.killed) {
+        kill(child, SIGKILL);
+    }
+    for (const pollfd& stream : streams) {
+        if (stream.fd >= 0) {
+            close(stream.fd);
+        }
+    }
+    int waited = 0;
+    while (waitpid(child, &waited, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(waited)) {
+        outcome.status = WEXITSTATUS(waited);
+    } else if (WIFSIGNALED(waited)) {
+        outcome.signal = WTERMSIG(waited);
+    }
+    return outcome;
+}
+
+std::string thisProgramFile() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : self.string();
+}
+
+#endif
