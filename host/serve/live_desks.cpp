@@ -1,0 +1,232 @@
+#include "live_desks.h"
+
+#include "scenario_language.h"
+
+#include <sstream>
+
+namespace {
+
+std::string firstWord(const std::string& line) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos) {
+        return {};
+    }
+    return line.substr(start, line.find_first_of(" \t\r", start) - start);
+}
+
+bool isExpectation(scenario_step::kind what) {
+    switch (what) {
+    case scenario_step::kind::expectCrosspoint:
+    case scenario_step::kind::expectEnabled:
+    case scenario_step::kind::expectProperty:
+    case scenario_step::kind::expectCommand:
+    case scenario_step::kind::expectCommands:
+    case scenario_step::kind::expectAnswer:
+    case scenario_step::kind::expectTimers:
+    case scenario_step::kind::expectRefused:
+    case scenario_step::kind::expectViolation:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Every line that does something to the desks or the routers, except the clock's and the desk's,
+// which the session keeps by itself.
+bool isAction(scenario_step::kind what) {
+    return what != scenario_step::kind::comment && what != scenario_step::kind::desk &&
+           what != scenario_step::kind::view && what != scenario_step::kind::wait &&
+           !isExpectation(what);
+}
+
+// The lines a scenario's steps were read from, as the session keeps them.
+std::vector<std::string> stepLines(const std::vector<scenario_step>& steps) {
+    std::vector<std::string> lines;
+    for (const scenario_step& step : steps) {
+        lines.push_back(step.what == scenario_step::kind::comment ? "# " + step.text : step.text);
+    }
+    return lines;
+}
+
+void banner(transcript& record, const std::string& text) {
+    transcript_entry entry;
+    entry.kind = entry_kind::banner;
+    entry.text = text;
+    record.add(std::move(entry));
+}
+
+} // namespace
+
+bool recordedHeadingLine(const std::string& line) {
+    return line.rfind("# zeth-host serve:", 0) == 0 || line.rfind("# Play it with:", 0) == 0;
+}
+
+live_desks::live_desks(live_setup chosen, transcript& output, std::ostream& userMessages)
+    : setup(std::move(chosen)), record(output), messages(userMessages),
+      recorded({setup.desks, setup.facilityFile}) {}
+
+void live_desks::play(const std::string& pluginFile, const scenario& played) {
+    emulator_options options = setup.options;
+    options.pluginPath = pluginFile;
+    options.realtime = false;
+    auto fresh = std::make_unique<emulator>(setup.plant, setup.layouts, options, record);
+    auto freshRunner = std::make_unique<scenario_runner>(*fresh, record);
+    const int count = played.panels.value_or(setup.desks);
+    fresh->start(count);
+    fresh->showViews();
+    for (const scenario_step& step : played.steps) {
+        freshRunner->run(step);
+    }
+    if (setup.options.realtime) {
+        fresh->followWallClock();
+    }
+    if (desks) {
+        desks->finish();
+    }
+    desks = std::move(fresh);
+    runner = std::move(freshRunner);
+    setup.options.pluginPath = pluginFile;
+    setup.desks = count;
+}
+
+void live_desks::start() {
+    scenario openings;
+    for (const scenario& opening : setup.openings) {
+        openings.panels = opening.panels ? opening.panels : openings.panels;
+        openings.steps.insert(openings.steps.end(), opening.steps.begin(), opening.steps.end());
+    }
+    try {
+        play(setup.options.pluginPath, openings);
+    } catch (const std::exception& error) {
+        messages << "zeth-host: " << error.what() << '\n' << std::flush;
+        throw;
+    }
+    recorded.begin(stepLines(openings.steps), setup.desks, runner->currentDesk(),
+                   desks->clock().now());
+}
+
+void live_desks::rebuild(const std::string& pluginFile, const std::string& text) {
+    const scenario played = parseScenario(text, "session.zeth");
+    banner(record, "zeth-host serve: the desks made anew on " + pluginFile + ", the session (" +
+                       std::to_string(recorded.lines().size()) + " lines) replayed on them");
+    play(pluginFile, played);
+}
+
+void live_desks::playTo(const std::string& text, const std::string& origin, int upTo) {
+    scenario played = parseScenario(text, origin);
+    std::vector<scenario_step> steps;
+    for (const scenario_step& step : played.steps) {
+        if (step.line <= upTo) {
+            steps.push_back(step);
+        }
+    }
+    played.steps = std::move(steps);
+    banner(record, "zeth-host serve: the desks made anew, " + origin + " played up to line " +
+                       std::to_string(upTo));
+    play(setup.options.pluginPath, played);
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    int number = 0;
+    for (std::string each; number < upTo && std::getline(in, each);) {
+        ++number;
+        if (!each.empty() && each.back() == '\r') {
+            each.pop_back();
+        }
+        const std::string word = firstWord(each);
+        if (!word.empty() && word != "panels" && word != "facility" && !recordedHeadingLine(each)) {
+            lines.push_back(each);
+        }
+    }
+    recorded.begin(std::move(lines), setup.desks, runner->currentDesk(), desks->clock().now());
+}
+
+line_outcome live_desks::line(const std::string& text) {
+    const std::string word = firstWord(text);
+    if (word == "help") {
+        return {line_outcome::verdict::done, scenarioHelp()};
+    }
+    if (word == "quit" || word == "exit") {
+        return {line_outcome::verdict::unparsable,
+                "the page does not stop zeth-host: press Ctrl-C where it runs"};
+    }
+    std::optional<scenario_step> step;
+    try {
+        step = parseScenarioLine(text, "page", ++lineNumber);
+    } catch (const scenario_error& error) {
+        return {line_outcome::verdict::unparsable, error.what()};
+    }
+    if (!step) {
+        return {};
+    }
+    const std::int64_t at = desks->clock().now();
+    const int deskNumber = runner->currentDesk();
+    const int problems = runner->notCarriedOut();
+    const int failures = runner->failed();
+    const std::size_t violations = desks->log().violations().size();
+    runner->run(*step);
+    const bool carried = runner->notCarriedOut() == problems;
+    bool refusedByHost = !carried;
+    const auto& logged = desks->log().violations();
+    for (std::size_t i = violations; i < logged.size(); ++i) {
+        refusedByHost =
+            refusedByHost || logged[i].what.kind == violation_kind::clickOnDisabledControl;
+    }
+    const bool held = runner->failed() == failures;
+    keep(*step, deskNumber, at, carried, held, refusedByHost);
+    if (!carried) {
+        return {line_outcome::verdict::notCarriedOut, {}};
+    }
+    if (isExpectation(step->what) && !held) {
+        return {line_outcome::verdict::done, "it does not hold, so the session does not keep it"};
+    }
+    return {};
+}
+
+void live_desks::keep(const scenario_step& step, int deskNumber, std::int64_t at, bool carried,
+                      bool held, bool refusedByHost) {
+    if (isAction(step.what)) {
+        if (refusedByHost || !carried) {
+            recorded.addRefused(step.text, deskNumber, at);
+        } else {
+            recorded.add(step.text, deskNumber, at);
+        }
+    } else if (step.what == scenario_step::kind::expectRefused ||
+               step.what == scenario_step::kind::expectViolation) {
+        if (held) {
+            recorded.addClaim(step.text, deskNumber, at);
+        }
+    } else if (isExpectation(step.what) && held) {
+        recorded.add(step.text, deskNumber, at);
+    }
+}
+
+void live_desks::carriedOut(const std::string& line, int deskNumber, std::int64_t at,
+                            bool refused) {
+    if (refused) {
+        recorded.addRefused(line, deskNumber, at);
+    } else {
+        recorded.add(line, deskNumber, at);
+    }
+}
+
+std::optional<std::string> live_desks::expect(const std::string& line, int deskNumber) {
+    const std::optional<scenario_step> step = parseScenarioLine(line, "page", ++lineNumber);
+    if (!step || !isExpectation(step->what)) {
+        throw scenario_error("page:" + std::to_string(lineNumber) +
+                             ": not an expectation: " + line);
+    }
+    const expectation_check found = runner->check(*step, deskNumber);
+    if (!found.met) {
+        return found.found;
+    }
+    const std::int64_t at = desks->clock().now();
+    if (deskNumber != runner->currentDesk()) {
+        scenario_step onDesk;
+        onDesk.what = scenario_step::kind::desk;
+        onDesk.number = deskNumber;
+        runner->run(onDesk);
+    }
+    runner->run(*step);
+    recorded.add(step->text, deskNumber, at);
+    return std::nullopt;
+}

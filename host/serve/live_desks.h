@@ -1,0 +1,99 @@
+// live_desks: the desks the page works, with their session: the emulator, the scenario language
+// on it, and the session recorder (session_recorder.h).
+//
+// The desks are made on the virtual clock, play what they start with (the opening scenarios, a
+// session replayed on a new build, a saved scenario up to a chosen line) as fast as the panels
+// answer, and then, when serve runs on the wall clock, follow it from where that play ended. So
+// the same start is reached the same way whichever way the desks are made. They can be made
+// anew: on another build of the plug-in (a reload) or from a saved scenario (play to here); the
+// new desks are made and played first, and only then do the desks before them close, so that a
+// play that cannot be finished leaves the desks as they were.
+//
+// What is recorded: every line of the scenario language carried out (not "view", "help", "wait"
+// or "desk" lines: the clock and the desk are recorded with the next line), every expectation
+// that holds (one that does not is shown and not kept), and each action the page carried out
+// (carriedOut). An action the host refused is kept only with the expectation that claims it.
+//
+// Called on the emulator's thread only. The transcript and the messages stream must outlive it.
+#pragma once
+
+#include "emulator.h"
+#include "scenario_parser.h"
+#include "scenario_runner.h"
+#include "session_recorder.h"
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The outcome of one line of the scenario language.
+struct line_outcome {
+    enum class verdict { done, unparsable, notCarriedOut };
+    verdict what = verdict::done;
+    std::string message; // why not, one line; or what the line answered
+};
+
+struct live_setup {
+    facility plant;
+    layout_store layouts;
+    emulator_options options; // realtime: the desks follow the wall clock once started
+    int desks = 1;            // when what they start with has no "panels" line
+    std::vector<scenario> openings;
+    std::string facilityFile; // the facility's file, for the session's "facility" line
+};
+
+class live_desks {
+public:
+    live_desks(live_setup setup, transcript& record, std::ostream& messages);
+    live_desks(const live_desks&) = delete;
+    live_desks& operator=(const live_desks&) = delete;
+
+    // Null until the desks have been started once.
+    emulator* host() { return desks.get(); }
+    const emulator* host() const { return desks.get(); }
+    int currentDesk() const { return runner ? runner->currentDesk() : 1; }
+    const session_recorder& session() const { return recorded; }
+    // The plug-in file the desks run (a build's copy while serve watches the plug-in).
+    const std::string& pluginFile() const { return setup.options.pluginPath; }
+
+    // Makes the desks and plays the openings, with which the session begins. Throws as
+    // emulator::start does (plugin_error, run_halted), and scenario_error.
+    void start();
+    // Carries out one line of the scenario language on the current desk, and keeps it in the
+    // session as said above.
+    line_outcome line(const std::string& text);
+    // An action the page carried out, as its scenario line, on deskNumber (0: on no desk), begun
+    // at clock time at; refused: the host refused it (a disabled control).
+    void carriedOut(const std::string& line, int deskNumber, std::int64_t at, bool refused);
+    // An expectation pointed at on deskNumber: checked there without writing anything; when it
+    // holds it is run (the transcript shows it met) and kept. Returns what was found when it does
+    // not hold; nothing when it held. Throws scenario_error when the line does not parse.
+    std::optional<std::string> expect(const std::string& line, int deskNumber);
+
+    // The desks made anew on pluginFile, playing text (a scenario: its "panels" line says how
+    // many desks, its "facility" line is not read: the facility is the desks' own); the session
+    // stays as it is. Throws (std::exception) when that cannot be done: the desks stay as they
+    // were.
+    void rebuild(const std::string& pluginFile, const std::string& text);
+    // The desks made anew from a saved scenario's text, played up to its line upTo; the session
+    // then is those lines (without the file's "panels" and "facility" lines and the heading a
+    // recorded session has), and recording goes on from there. Throws as rebuild().
+    void playTo(const std::string& text, const std::string& origin, int upTo);
+
+private:
+    void play(const std::string& pluginFile, const scenario& played);
+    void keep(const scenario_step& step, int deskNumber, std::int64_t at, bool carried, bool held,
+              bool refusedByHost);
+
+    live_setup setup;
+    transcript& record;
+    std::ostream& messages;
+    std::unique_ptr<emulator> desks;
+    std::unique_ptr<scenario_runner> runner;
+    session_recorder recorded;
+    int lineNumber = 0; // of the line box, for its messages
+};
+
+// The first lines of a recorded session's file that zeth-host wrote itself: "# zeth-host serve:".
+bool recordedHeadingLine(const std::string& line);
