@@ -2,6 +2,7 @@
 
 #include "json_body.h"
 #include "panel_view.h"
+#include "session_recorder.h"
 #include "state_document.h"
 
 #include <map>
@@ -17,10 +18,9 @@ std::string jsonLine(const json& value) {
 
 } // namespace
 
-desk_routes::desk_routes(route_table& routes, emulator& target, event_stream& events,
-                         serve_hooks calls, serve_settings chosen)
-    : table(routes), host(target), stream(events), hooks(std::move(calls)),
-      settings(std::move(chosen)) {
+desk_routes::desk_routes(route_table& routes, live_desks& served, event_stream& events,
+                         serve_settings chosen)
+    : table(routes), desks(served), stream(events), settings(std::move(chosen)) {
     table.add("GET", "/api/state", route_thread::emulator,
               [this](const http_request&) { return jsonAnswer(200, currentState()); });
     addDeskActions();
@@ -45,12 +45,14 @@ void desk_routes::requireRunning() {
                                                      "again (POST /api/restart)"
                                                    : stopped};
     }
+    emulator& host = desks.host();
     if (host.clock().realtime()) {
         host.runUntil(host.clock().wallTime()); // the action happens now
     }
 }
 
 int desk_routes::deskAt(const json& body) const {
+    const emulator& host = desks.host();
     const std::int64_t wanted = numberField(body, "desk");
     if (wanted < 1 || wanted > host.desks()) {
         throw request_refused{404, "no desk " + std::to_string(wanted) + ": the desks are 1 to " +
@@ -64,6 +66,7 @@ int desk_routes::deskAt(const json& body) const {
 }
 
 const layout_control* desk_routes::controlOn(int deskNumber, const std::string& name) const {
+    const emulator& host = desks.host();
     for (const auto& [id, shown] : host.deskNumbered(deskNumber)->panels()) {
         if (const layout_control* found = shown.control(name)) {
             return found;
@@ -75,7 +78,7 @@ const layout_control* desk_routes::controlOn(int deskNumber, const std::string& 
 http_answer desk_routes::outcome(std::uint64_t since, bool refused, const std::string& message,
                                  bool views) {
     if (views) {
-        host.showViews();
+        desks.host().showViews();
     }
     json records = json::array();
     for (const std::string& record : stream.recordsAfter(since)) {
@@ -90,6 +93,7 @@ http_answer desk_routes::outcome(std::uint64_t since, bool refused, const std::s
 void desk_routes::addDeskActions() {
     addAction("/api/click", [this](const http_request&, const json& body) {
         requireRunning();
+        emulator& host = desks.host();
         const int deskNumber = deskAt(body);
         const layout_control* control = controlOn(deskNumber, textField(body, "control"));
         const bool refused = !control->enabled;
@@ -100,12 +104,14 @@ void desk_routes::addDeskActions() {
                           ": the host did not deliver the click"
                     : std::string();
         const std::uint64_t since = mark();
+        desks.carriedOut(clickLine(control->name), deskNumber, host.clock().now(), refused);
         host.click(deskNumber, control->name);
         return outcome(since, refused, message);
     });
 
     addAction("/api/select", [this](const http_request&, const json& body) {
         requireRunning();
+        emulator& host = desks.host();
         const int deskNumber = deskAt(body);
         const layout_control* list = nullptr;
         if (body.contains("list")) {
@@ -145,12 +151,16 @@ void desk_routes::addDeskActions() {
             }
         }
         const std::uint64_t since = mark();
+        desks.carriedOut(
+            selectLine(index, list->name, listItemText(*list, index, host.plant()).value_or("")),
+            deskNumber, host.clock().now(), !list->enabled);
         host.select(deskNumber, list->name, index);
         return outcome(since, false, std::string());
     });
 
     addAction("/api/route", [this](const http_request&, const json& body) {
         requireRunning();
+        emulator& host = desks.host();
         const auto routerField = body.find("router");
         std::optional<std::int32_t> device;
         if (routerField != body.end() && routerField->is_string()) {
@@ -170,12 +180,17 @@ void desk_routes::addDeskActions() {
             throw request_refused{404, refusal};
         }
         const std::uint64_t since = mark();
+        const facility_device* named = host.plant().deviceNumbered(*device);
+        desks.carriedOut(routeLine(named != nullptr ? named->name : std::to_string(*device),
+                                   destination, source),
+                         0, host.clock().now(), false);
         host.routeBehind(*device, destination, source);
         return outcome(since, false, std::string());
     });
 
     addAction("/api/advance", [this](const http_request&, const json& body) {
         requireRunning();
+        emulator& host = desks.host();
         if (host.clock().realtime()) {
             throw request_refused{409, "the clock follows the wall clock: start zeth-host serve "
                                        "with --virtual to step it"};
@@ -193,7 +208,7 @@ void desk_routes::addDeskActions() {
         requireRunning();
         const std::string line = textField(body, "line");
         const std::uint64_t since = mark();
-        const line_outcome done = hooks.line(line);
+        const line_outcome done = desks.line(line);
         if (done.what == line_outcome::verdict::unparsable) {
             throw request_refused{400, done.message};
         }
@@ -233,7 +248,7 @@ void desk_routes::begin() {
 
 void desk_routes::startDesks() {
     try {
-        hooks.start();
+        desks.start();
         started = true;
         stopped.clear();
         settings.crashReport.clear();
@@ -251,10 +266,17 @@ void desk_routes::halted(const run_halted& why) {
 }
 
 json desk_routes::currentState() const {
-    json state = stateDocument(host, started, hooks.currentDesk());
+    json state = stateDocument(desks.host(), started, desks.currentDesk());
     state["crash"] = settings.crashReport.empty() ? json(nullptr) : json(settings.crashReport);
     state["stopped"] = stopped;
+    for (const auto& [name, value] : stateFields) {
+        state[name] = value();
+    }
     return state;
+}
+
+void desk_routes::addStateField(const std::string& name, std::function<json()> value) {
+    stateFields.emplace_back(name, std::move(value));
 }
 
 void desk_routes::publishState() {

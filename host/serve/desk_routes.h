@@ -14,6 +14,9 @@
 // unknown desk, control, list item or router 404; a line of the scenario language that does not
 // parse 400; an action while the desks are not running 409. None of these changes anything.
 //
+// Each action the page carries out is kept in the desks' session (live_desks.h) as its line of
+// the scenario language; a click on a disabled control as a refused one.
+//
 // It also keeps the desks' run state (started, why they stopped, the report of a crashed earlier
 // process) and publishes the "state" and "notice" events of the event stream.
 //
@@ -22,9 +25,9 @@
 // emulator, the stream and the table must outlive the object.
 #pragma once
 
-#include "emulator.h"
 #include "event_stream.h"
 #include "http_exchange.h"
+#include "live_desks.h"
 #include "route_table.h"
 
 #include <nlohmann/json.hpp>
@@ -32,24 +35,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-
-// The outcome of one line of the scenario language.
-struct line_outcome {
-    enum class verdict { done, unparsable, notCarriedOut };
-    verdict what = verdict::done;
-    std::string message; // why not, one line
-};
-
-// What the command line layer supplies: the desks' start and the scenario language.
-struct serve_hooks {
-    // Creates the desks and plays the opening scenarios. Emulator thread; may throw as
-    // emulator::start does.
-    std::function<void()> start;
-    // Carries out one line of the scenario language on the emulator. Emulator thread.
-    std::function<line_outcome(const std::string&)> line;
-    // The desk the scenario language acts on now.
-    std::function<int()> currentDesk;
-};
+#include <utility>
+#include <vector>
 
 struct serve_settings {
     // Not empty: the previous process of these desks died (the supervisor's report of the
@@ -63,8 +50,8 @@ using desk_action = std::function<http_answer(const http_request&, const nlohman
 
 class desk_routes {
 public:
-    // Adds the routes above to table.
-    desk_routes(route_table& table, emulator& host, event_stream& stream, serve_hooks hooks,
+    // Adds the routes above to table. The desks' actions are recorded in their session.
+    desk_routes(route_table& table, live_desks& desks, event_stream& stream,
                 serve_settings settings);
     desk_routes(const desk_routes&) = delete;
     desk_routes& operator=(const desk_routes&) = delete;
@@ -87,7 +74,7 @@ public:
     // At the server's start: starts the desks, or, after a crashed earlier process, publishes
     // its report as a notice and waits for the page to ask (POST /api/restart).
     void begin();
-    // Starts the desks (the hooks' start); when that fails the desks stay stopped, with the
+    // Starts the desks (live_desks::start); when that fails the desks stay stopped, with the
     // reason published as a notice.
     void startDesks();
     bool running() const { return started; }
@@ -95,20 +82,26 @@ public:
     void halted(const run_halted& why);
     // Publishes a "state" event when anything was published since the last one.
     void publishState();
-    // The state document with the run's own fields: "crash" (the supervisor's report, or null)
-    // and "stopped" (why the desks stopped, or empty).
+    // The state document with the run's own fields: "crash" (the supervisor's report, or null),
+    // "stopped" (why the desks stopped, or empty), and those added with addStateField().
     nlohmann::json currentState() const;
+    // A field more in every state document, its value read on the emulator's thread when the
+    // state is drawn up. Before the server runs.
+    void addStateField(const std::string& name, std::function<nlohmann::json()> value);
+
+    // The body's "desk": 404 unless there is such a desk, 409 when it is closed.
+    int deskAt(const nlohmann::json& body) const;
+    // The control the desk shows by that name; 404 when it shows none.
+    const layout_control* controlOn(int deskNumber, const std::string& name) const;
 
 private:
     void addDeskActions();
-    int deskAt(const nlohmann::json& body) const;
-    const layout_control* controlOn(int deskNumber, const std::string& name) const;
 
     route_table& table;
-    emulator& host;
+    live_desks& desks;
     event_stream& stream;
-    serve_hooks hooks;
     serve_settings settings;
+    std::vector<std::pair<std::string, std::function<nlohmann::json()>>> stateFields;
     bool started = false;
     std::string stopped;         // why the desks stopped (a runaway panel)
     std::uint64_t lastShown = 0; // the latest event the last state event covered

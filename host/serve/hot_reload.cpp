@@ -15,7 +15,8 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 } // namespace
 
 hot_reload::hot_reload(plugin_builds& copies, reload_setting chosen, reload_hooks calls)
-    : builds(copies), setting(std::move(chosen)), hooks(std::move(calls)) {}
+    : builds(copies), setting(std::move(chosen)), hooks(std::move(calls)),
+      servingBuild(copies.serving()) {}
 
 hot_reload::~hot_reload() {
     stop();
@@ -43,6 +44,11 @@ std::optional<reload_report> hot_reload::latest() const {
     return last;
 }
 
+std::optional<plugin_build> hot_reload::serving() const {
+    std::lock_guard<std::mutex> lock(guard);
+    return servingBuild;
+}
+
 void hot_reload::watching() {
     const std::optional<plugin_build> serving = builds.serving();
     settle_watch files(serving ? serving->stamp : file_stamp{}, setting.settle);
@@ -66,9 +72,14 @@ reload_report hot_reload::reloadNow(std::chrono::steady_clock::time_point settle
     const std::optional<plugin_build> serving = builds.serving();
     const auto tell = [this, &report, settled] {
         report.seconds = secondsSince(settled);
+        {
+            std::lock_guard<std::mutex> lock(guard);
+            last = report;
+            if (report.inService) {
+                servingBuild = report.build;
+            }
+        }
         hooks.reported(report);
-        std::lock_guard<std::mutex> lock(guard);
-        last = report;
     };
     try {
         report.build = builds.copyCandidate();

@@ -75,6 +75,8 @@ public:
     reload_report reloadNow(std::chrono::steady_clock::time_point settled);
     // The report of the latest reload, if there has been one.
     std::optional<reload_report> latest() const;
+    // The build in service, as the reloads left it.
+    std::optional<plugin_build> serving() const;
 
 private:
     void watching();
@@ -93,7 +95,8 @@ private:
     std::condition_variable wake;
     bool stopping = false;
     std::thread watcher;
-    std::optional<reload_report> last; // guarded
-    int reloads = 0;                   // the reload thread only
-    replay_cache cache;                // the reload thread only
+    std::optional<reload_report> last;        // guarded
+    std::optional<plugin_build> servingBuild; // guarded
+    int reloads = 0;                          // the reload thread only
+    replay_cache cache;                       // the reload thread only
 };

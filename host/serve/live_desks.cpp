@@ -63,6 +63,8 @@ bool recordedHeadingLine(const std::string& line) {
 
 live_desks::live_desks(live_setup chosen, transcript& output, std::ostream& userMessages)
     : setup(std::move(chosen)), record(output), messages(userMessages),
+      desks(std::make_unique<emulator>(setup.plant, setup.layouts, setup.options, record)),
+      runner(std::make_unique<scenario_runner>(*desks, record)),
       recorded({setup.desks, setup.facilityFile}) {}
 
 void live_desks::play(const std::string& pluginFile, const scenario& played) {
@@ -80,9 +82,7 @@ void live_desks::play(const std::string& pluginFile, const scenario& played) {
     if (setup.options.realtime) {
         fresh->followWallClock();
     }
-    if (desks) {
-        desks->finish();
-    }
+    desks->finish();
     desks = std::move(fresh);
     runner = std::move(freshRunner);
     setup.options.pluginPath = pluginFile;

@@ -49,14 +49,19 @@ public:
     live_desks(const live_desks&) = delete;
     live_desks& operator=(const live_desks&) = delete;
 
-    // Null until the desks have been started once.
-    emulator* host() { return desks.get(); }
-    const emulator* host() const { return desks.get(); }
+    // The emulator of the desks now; before start() one without desks. A rebuild replaces it: a
+    // reference is good until the next start(), rebuild() or playTo().
+    emulator& host() { return *desks; }
+    const emulator& host() const { return *desks; }
     int currentDesk() const { return runner ? runner->currentDesk() : 1; }
     const session_recorder& session() const { return recorded; }
+    // The facility's file (for the session's "facility" line); empty: the built-in facility.
+    const std::string& facilityFile() const { return setup.facilityFile; }
     // The plug-in file the desks run (a build's copy while serve watches the plug-in).
     const std::string& pluginFile() const { return setup.options.pluginPath; }
 
+    // The plug-in file the next start() loads.
+    void usePlugin(const std::string& pluginFile) { setup.options.pluginPath = pluginFile; }
     // Makes the desks and plays the openings, with which the session begins. Throws as
     // emulator::start does (plugin_error, run_halted), and scenario_error.
     void start();

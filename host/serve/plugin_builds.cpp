@@ -2,6 +2,7 @@
 
 #include "plugin_loader.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -44,7 +45,7 @@ std::optional<plugin_build> plugin_builds::serving() const {
 
 plugin_build plugin_builds::copyCandidate() {
     plugin_build build;
-    build.number = std::max(highest("build"), highest("candidate")) + 1;
+    build.number = std::max({highest("build"), highest("candidate"), highest("refused")}) + 1;
     build.stamp = stampOf(original);
     if (!build.stamp.exists) {
         throw plugin_error("cannot copy the plug-in \"" + original +
@@ -108,4 +109,6 @@ void plugin_builds::refuse(const plugin_build& build) {
     std::error_code ignored;
     fs::remove_all(buildFolder("candidate", build.number), ignored);
     fs::remove_all(buildFolder("build", build.number), ignored);
+    // An empty folder keeps the number taken: the next build is not called by it again.
+    fs::create_directories(buildFolder("refused", build.number), ignored);
 }

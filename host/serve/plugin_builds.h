@@ -5,9 +5,10 @@
 // in place would change the code under the running panels). Each build is copied into
 // FOLDER/candidate-N/NAME, under the plug-in file's own name (a transcript names the plug-in by
 // it, the same for every build). About to be taken into service it becomes FOLDER/build-N/NAME,
-// by a rename, and the builds before it are removed once it serves; refused, it is removed. So
-// the folder itself says which build serves, the highest build-N, also to a new process of the
-// same desks after a crash; N counts the builds copied, starting at 1.
+// by a rename, and the builds before it are removed once it serves; refused, it is removed (an
+// empty FOLDER/refused-N keeps its number taken). So the folder itself says which build serves,
+// the highest build-N, also to a new process of the same desks after a crash; N counts the
+// builds copied, starting at 1.
 //
 // The folder belongs to the caller, who makes it (empty, private) and removes it. Used on one
 // thread at a time; throws plugin_error (plugin_loader.h) when a copy cannot be made.

@@ -35,13 +35,13 @@ std::string selectLine(std::int32_t index, const std::string& list, const std::s
 }
 
 std::string routeLine(const std::string& router, std::int32_t destination, std::int32_t source) {
-    return "route " + quotedWord(router) + " " + std::to_string(destination) + " " +
+    return "route " + scenarioWord(router) + " " + std::to_string(destination) + " " +
            std::to_string(source);
 }
 
 std::string crosspointExpectation(const std::string& router, std::int32_t destination,
                                   std::int32_t source) {
-    return "expect crosspoint " + quotedWord(router) + " " + std::to_string(destination) + " = " +
+    return "expect crosspoint " + scenarioWord(router) + " " + std::to_string(destination) + " = " +
            std::to_string(source);
 }
 

@@ -88,7 +88,7 @@ std::string waitLine(std::int64_t milliseconds);
 std::string clickLine(const std::string& control); // click Dest_2
 // select 5 in Sources # Studio A   (the item's text, when it has one, as a comment)
 std::string selectLine(std::int32_t index, const std::string& list, const std::string& itemText);
-// route "R7 SDI Router" 102 5
+// route "R7 SDI Router" 102 5   (router: the device's name, or its number when it has none)
 std::string routeLine(const std::string& router, std::int32_t destination, std::int32_t source);
 // expect crosspoint "R7 SDI Router" 102 = 5
 std::string crosspointExpectation(const std::string& router, std::int32_t destination,

@@ -3,9 +3,8 @@
 // live stream, every refused request (with its status, and nothing changed), the Host check and
 // the one-thread rule.
 #include "desk_server.h"
-#include "scenario_runner.h"
 #include "scripted_host.h"
-#include "serve_command.h"
+#include "session_routes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -29,13 +29,19 @@ public:
         record.attach(stream);
         layout_store layouts = builtinLayouts();
         layouts.addBuiltin("test.zeth_ui", scriptedLayout(commandControls));
-        host = std::make_unique<emulator>(
-            builtinFacility(), std::move(layouts),
-            emulator_options{ZETH_SCRIPTED_PLUGIN, "<built-in>", false}, record);
-        runner = std::make_unique<scenario_runner>(*host, record);
-        server = std::make_unique<desk_server>(endpoint, *host, stream,
-                                               languageHooks(*host, *runner, 1, openings, messages),
-                                               serve_settings{});
+        desks = std::make_unique<live_desks>(
+            live_setup{builtinFacility(),
+                       std::move(layouts),
+                       emulator_options{ZETH_SCRIPTED_PLUGIN, "<built-in>", false},
+                       1,
+                       {},
+                       {}},
+            record, messages);
+        server = std::make_unique<desk_server>(endpoint, *desks, stream, serve_settings{});
+        std::filesystem::create_directories(folder);
+        sessions = std::make_unique<session_routes>(
+            server->routes(), server->desks(), *desks,
+            session_files{folder.string(), ZETH_SCRIPTED_PLUGIN, "", {}});
         emulatorThread = std::thread([this] { server->run(stopping); });
         for (int tries = 0; tries < 500 && !state().value("started", false); ++tries) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -61,12 +67,14 @@ public:
     std::atomic<bool> stopping{false};
     event_stream stream;
     transcript record;
-    std::vector<scenario> openings;
     std::ostringstream messages;
     http_endpoint endpoint{"127.0.0.1", 0};
-    std::unique_ptr<emulator> host;
-    std::unique_ptr<scenario_runner> runner;
+    // Where the page saves scenarios: a folder of this server's own.
+    const std::filesystem::path folder =
+        scratchFolder() / ("saved-" + std::to_string(endpoint.port()));
+    std::unique_ptr<live_desks> desks;
     std::unique_ptr<desk_server> server;
+    std::unique_ptr<session_routes> sessions;
     std::thread emulatorThread;
     httplib::Client client{"127.0.0.1", endpoint.port()};
 };
@@ -264,7 +272,39 @@ TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing)
          "JSON",
          "text/plain"},
         {"unknown route", "/api/undo", "{}", {}, 404, "no such page"},
+        {"saved into a folder",
+         "/api/save",
+         R"({"name": "../story.zeth"})",
+         {},
+         400,
+         "not a plain file name"},
+        {"saved as ..", "/api/save", R"({"name": ".."})", {}, 400, "no folders"},
+        {"saved over a file, unconfirmed",
+         "/api/save",
+         R"({"name": "kept.zeth"})",
+         {},
+         409,
+         "kept.zeth exists already"},
+        {"an expectation that does not hold",
+         "/api/expect",
+         R"({"desk": 1, "expect": "crosspoint", "router": 20, "destination": 101, "source": 9})",
+         {},
+         409,
+         "it does not hold (crosspoint \"R7 SDI Router\" 101 = 9): it carries 1"},
+        {"an expectation of no kind",
+         "/api/expect",
+         R"({"expect": "colour"})",
+         {},
+         400,
+         "\"expect\" must be"},
+        {"a scenario the folder does not have",
+         "/api/play",
+         R"({"name": "gone.zeth", "line": 1})",
+         {},
+         404,
+         "no such file"},
     };
+    std::ofstream(served.folder / "kept.zeth") << "click Take\n";
     const json before = served.state();
     const std::size_t recordsBefore = served.records();
     for (const bad_request& row : table) {
@@ -278,6 +318,8 @@ TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing)
         EXPECT_EQ(got->body.find('\n'), std::string::npos) << "one line";
     }
     EXPECT_EQ(served.state(), before);
+    std::ifstream kept(served.folder / "kept.zeth");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "click Take\n");
     // "click Teke" is the one request that writes to the transcript, as the shell does: the
     // action, its problem and the views after it.
     const json written = served.stream.recordsAfter(0);

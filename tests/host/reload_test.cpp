@@ -51,7 +51,7 @@ TEST(served_session, becomes_a_scenario_that_plays_to_the_same_state) {
     live_setup setup{builtinFacility(), builtinLayouts(), {}, 2, {}, {}};
     live_desks live(setup, record, messages);
     live.start();
-    emulator& host = *live.host();
+    emulator& host = live.host();
     const auto now = [&host] { return host.clock().now(); };
     // As the page does it: the action, then its line.
     host.select(1, "Sources", 5);
@@ -119,8 +119,8 @@ TEST(served_session, becomes_a_scenario_that_plays_to_the_same_state) {
     // Played up to Take, the desks are there again and the session goes on from that line; the
     // heading zeth-host wrote is written anew when it is saved again.
     live.playTo(text, "story.zeth", 7);
-    EXPECT_EQ(live.host()->clock().now(), 2345);
-    EXPECT_EQ(live.host()->routers().source(20, 102), 5);
+    EXPECT_EQ(live.host().clock().now(), 2345);
+    EXPECT_EQ(live.host().routers().source(20, 102), 5);
     live.line("click Undo");
     EXPECT_EQ(linesOf(live.session().scenarioText({}, "")),
               std::vector<std::string>(
@@ -170,7 +170,7 @@ protected:
         hooks.session = [this] {
             return session_snapshot{
                 live->session().version(),
-                live->session().scenarioText({}, "", live->host()->clock().now()),
+                live->session().scenarioText({}, "", live->host().clock().now()),
                 live->session().lines().size()};
         };
         hooks.takeOver = [this](const plugin_build& build, const session_snapshot& snapshot) {
@@ -222,14 +222,16 @@ TEST_F(reload_test, a_rebuild_takes_over_the_session_or_is_rolled_back) {
         {"the first build again", ZETH_SCRIPTED_PLUGIN, true, "The behaviour changed from", ""},
     };
     const std::vector<std::string> session = live->session().lines();
+    int number = builds->serving()->number;
     for (const reload_row& row : table) {
         SCOPED_TRACE(row.name);
         const std::string servingBefore = live->pluginFile();
-        const json stateBefore = stateDocument(*live->host(), true, live->currentDesk());
+        const json stateBefore = stateDocument(live->host(), true, live->currentDesk());
         rebuild(row.build);
         const reload_report report = reload->reloadNow(std::chrono::steady_clock::now());
         ASSERT_EQ(reports.size(), static_cast<std::size_t>(report.reload));
         EXPECT_EQ(report.inService, row.inService) << report.refusal;
+        EXPECT_EQ(report.build.number, ++number) << "every build has a number of its own";
         EXPECT_THAT(changeText(report), HasSubstr(row.change));
         EXPECT_THAT(report.refusal, HasSubstr(row.why));
         EXPECT_EQ(live->session().lines(), session) << "the session stays as it was";
@@ -238,7 +240,7 @@ TEST_F(reload_test, a_rebuild_takes_over_the_session_or_is_rolled_back) {
             EXPECT_NE(live->pluginFile(), watched) << "a copy serves, never the file itself";
         } else {
             EXPECT_EQ(live->pluginFile(), servingBefore);
-            EXPECT_EQ(stateDocument(*live->host(), true, live->currentDesk()), stateBefore);
+            EXPECT_EQ(stateDocument(live->host(), true, live->currentDesk()), stateBefore);
         }
     }
     // The changed build's first different line is the command it sends beside the route.
