@@ -104,8 +104,9 @@ void desk_routes::addDeskActions() {
                           ": the host did not deliver the click"
                     : std::string();
         const std::uint64_t since = mark();
-        desks.carriedOut(clickLine(control->name), deskNumber, host.clock().now(), refused);
+        const std::int64_t at = host.clock().now();
         host.click(deskNumber, control->name);
+        desks.carriedOut(clickLine(control->name), deskNumber, at, refused);
         return outcome(since, refused, message);
     });
 
@@ -151,10 +152,12 @@ void desk_routes::addDeskActions() {
             }
         }
         const std::uint64_t since = mark();
+        const std::int64_t at = host.clock().now();
+        const bool refused = !list->enabled;
+        host.select(deskNumber, list->name, index);
         desks.carriedOut(
             selectLine(index, list->name, listItemText(*list, index, host.plant()).value_or("")),
-            deskNumber, host.clock().now(), !list->enabled);
-        host.select(deskNumber, list->name, index);
+            deskNumber, at, refused);
         return outcome(since, false, std::string());
     });
 
@@ -180,11 +183,12 @@ void desk_routes::addDeskActions() {
             throw request_refused{404, refusal};
         }
         const std::uint64_t since = mark();
+        const std::int64_t at = host.clock().now();
+        host.routeBehind(*device, destination, source);
         const facility_device* named = host.plant().deviceNumbered(*device);
         desks.carriedOut(routeLine(named != nullptr ? named->name : std::to_string(*device),
                                    destination, source),
-                         0, host.clock().now(), false);
-        host.routeBehind(*device, destination, source);
+                         0, at, false);
         return outcome(since, false, std::string());
     });
 
@@ -200,7 +204,9 @@ void desk_routes::addDeskActions() {
             throw request_refused{400, "\"ms\" must be 1 to 3600000 (an hour)"};
         }
         const std::uint64_t since = mark();
+        const std::int64_t at = host.clock().now();
         host.advance(milliseconds);
+        desks.waited(milliseconds, at);
         return outcome(since, false, std::string());
     });
 

@@ -31,12 +31,11 @@ bool isExpectation(scenario_step::kind what) {
     }
 }
 
-// Every line that does something to the desks or the routers, except the clock's and the desk's,
-// which the session keeps by itself.
+// Every line that does something to the desks or the routers, except the desk's, which the
+// session keeps by itself (a wait is one: it delivers what falls due).
 bool isAction(scenario_step::kind what) {
     return what != scenario_step::kind::comment && what != scenario_step::kind::desk &&
-           what != scenario_step::kind::view && what != scenario_step::kind::wait &&
-           !isExpectation(what);
+           what != scenario_step::kind::view && !isExpectation(what);
 }
 
 // The lines a scenario's steps were read from, as the session keeps them.
@@ -103,6 +102,8 @@ void live_desks::start() {
     }
     recorded.begin(stepLines(openings.steps), setup.desks, runner->currentDesk(),
                    desks->clock().now());
+    lastActionEnd = desks->clock().now();
+    dueAfterLast = desks->nextDue();
 }
 
 void live_desks::rebuild(const std::string& pluginFile, const std::string& text) {
@@ -138,6 +139,8 @@ void live_desks::playTo(const std::string& text, const std::string& origin, int 
         }
     }
     recorded.begin(std::move(lines), setup.desks, runner->currentDesk(), desks->clock().now());
+    lastActionEnd = desks->clock().now();
+    dueAfterLast = desks->nextDue();
 }
 
 line_outcome live_desks::line(const std::string& text) {
@@ -163,6 +166,7 @@ line_outcome live_desks::line(const std::string& text) {
     const int problems = runner->notCarriedOut();
     const int failures = runner->failed();
     const std::size_t violations = desks->log().violations().size();
+    const std::optional<std::string> unkept = lastActionUnkept(*step, at);
     runner->run(*step);
     const bool carried = runner->notCarriedOut() == problems;
     bool refusedByHost = !carried;
@@ -172,41 +176,85 @@ line_outcome live_desks::line(const std::string& text) {
             refusedByHost || logged[i].what.kind == violation_kind::clickOnDisabledControl;
     }
     const bool held = runner->failed() == failures;
-    keep(*step, deskNumber, at, carried, held, refusedByHost);
+    if (!unkept) {
+        keep(*step, deskNumber, at, carried, held, refusedByHost);
+    }
     if (!carried) {
         return {line_outcome::verdict::notCarriedOut, {}};
     }
-    if (isExpectation(step->what) && !held) {
-        return {line_outcome::verdict::done, "it does not hold, so the session does not keep it"};
+    if (isExpectation(step->what) && (!held || unkept)) {
+        return {line_outcome::verdict::done, (unkept ? *unkept : std::string("it does not hold")) +
+                                                 ", so the session does not keep it"};
     }
     return {};
 }
 
+std::int64_t live_desks::expectationTime(std::int64_t now) const {
+    return dueAfterLast && *dueAfterLast <= now ? now : std::min(now, recorded.lastTime());
+}
+
+std::optional<std::string> live_desks::lastActionUnkept(const scenario_step& step,
+                                                        std::int64_t now) const {
+    const bool claim = step.what == scenario_step::kind::expectRefused ||
+                       step.what == scenario_step::kind::expectViolation;
+    if (!claim && step.what != scenario_step::kind::expectCommand &&
+        step.what != scenario_step::kind::expectCommands &&
+        step.what != scenario_step::kind::expectAnswer) {
+        return std::nullopt;
+    }
+    if (!claim && recorded.refusedPending()) {
+        return std::string("the last action was refused, and the session keeps it only with an "
+                           "expect refused or expect violation");
+    }
+    if (expectationTime(now) > lastActionEnd) {
+        return std::string("the clock's ticks or revertives came in since the last action, "
+                           "which a replay waits for in an action of its own: expect what the "
+                           "last action did right after it, or serve with --virtual");
+    }
+    return std::nullopt;
+}
+
 void live_desks::keep(const scenario_step& step, int deskNumber, std::int64_t at, bool carried,
                       bool held, bool refusedByHost) {
-    if (isAction(step.what)) {
+    if (step.what == scenario_step::kind::wait) {
+        recorded.addWait(step.text, step.number, at);
+        lastActionEnd = at + step.number;
+    } else if (isAction(step.what)) {
+        lastActionEnd = at;
         if (refusedByHost || !carried) {
             recorded.addRefused(step.text, deskNumber, at);
-        } else {
-            recorded.add(step.text, deskNumber, at);
+            return;
         }
+        recorded.add(step.text, deskNumber, at);
     } else if (step.what == scenario_step::kind::expectRefused ||
                step.what == scenario_step::kind::expectViolation) {
-        if (held) {
-            recorded.addClaim(step.text, deskNumber, at);
+        if (!held) {
+            return;
         }
+        recorded.addClaim(step.text, deskNumber, expectationTime(at));
     } else if (isExpectation(step.what) && held) {
-        recorded.add(step.text, deskNumber, at);
+        recorded.add(step.text, deskNumber, expectationTime(at));
+    } else {
+        return;
     }
+    dueAfterLast = desks->nextDue();
 }
 
 void live_desks::carriedOut(const std::string& line, int deskNumber, std::int64_t at,
                             bool refused) {
+    lastActionEnd = at;
     if (refused) {
         recorded.addRefused(line, deskNumber, at);
-    } else {
-        recorded.add(line, deskNumber, at);
+        return;
     }
+    recorded.add(line, deskNumber, at);
+    dueAfterLast = desks->nextDue();
+}
+
+void live_desks::waited(std::int64_t milliseconds, std::int64_t at) {
+    recorded.addWait(waitLine(milliseconds), milliseconds, at);
+    lastActionEnd = at + milliseconds;
+    dueAfterLast = desks->nextDue();
 }
 
 std::optional<std::string> live_desks::expect(const std::string& line, int deskNumber) {
@@ -217,9 +265,12 @@ std::optional<std::string> live_desks::expect(const std::string& line, int deskN
     }
     const expectation_check found = runner->check(*step, deskNumber);
     if (!found.met) {
-        return found.found;
+        return "it does not hold (" + step->text.substr(7) + "): " + found.found;
     }
     const std::int64_t at = desks->clock().now();
+    if (const std::optional<std::string> unkept = lastActionUnkept(*step, at)) {
+        return unkept;
+    }
     if (deskNumber != runner->currentDesk()) {
         scenario_step onDesk;
         onDesk.what = scenario_step::kind::desk;
@@ -227,6 +278,7 @@ std::optional<std::string> live_desks::expect(const std::string& line, int deskN
         runner->run(onDesk);
     }
     runner->run(*step);
-    recorded.add(step->text, deskNumber, at);
+    recorded.add(step->text, deskNumber, expectationTime(at));
+    dueAfterLast = desks->nextDue();
     return std::nullopt;
 }

@@ -9,10 +9,13 @@
 // new desks are made and played first, and only then do the desks before them close, so that a
 // play that cannot be finished leaves the desks as they were.
 //
-// What is recorded: every line of the scenario language carried out (not "view", "help", "wait"
-// or "desk" lines: the clock and the desk are recorded with the next line), every expectation
-// that holds (one that does not is shown and not kept), and each action the page carried out
-// (carriedOut). An action the host refused is kept only with the expectation that claims it.
+// What is recorded: every line of the scenario language carried out (not "view", "help" or "desk"
+// lines: the desk is recorded with the next line), every expectation that holds (one that does
+// not is shown and not kept), each action the page carried out (carriedOut) and each step of the
+// clock (waited). An action the host refused is kept only with the expectation that claims it.
+// On the wall clock, an expectation follows its action without a wait unless ticks or revertives
+// came in between; then an expectation of what the last action did (its commands, its answer) is
+// not kept, since in a replay the wait would be the last action.
 //
 // Called on the emulator's thread only. The transcript and the messages stream must outlive it.
 #pragma once
@@ -71,9 +74,11 @@ public:
     // An action the page carried out, as its scenario line, on deskNumber (0: on no desk), begun
     // at clock time at; refused: the host refused it (a disabled control).
     void carriedOut(const std::string& line, int deskNumber, std::int64_t at, bool refused);
+    // The page's step of the virtual clock, begun at clock time at.
+    void waited(std::int64_t milliseconds, std::int64_t at);
     // An expectation pointed at on deskNumber: checked there without writing anything; when it
-    // holds it is run (the transcript shows it met) and kept. Returns what was found when it does
-    // not hold; nothing when it held. Throws scenario_error when the line does not parse.
+    // holds it is run (the transcript shows it met) and kept. Returns why it was not kept (what
+    // was found instead); nothing when it was. Throws scenario_error when the line does not parse.
     std::optional<std::string> expect(const std::string& line, int deskNumber);
 
     // The desks made anew on pluginFile, playing text (a scenario: its "panels" line says how
@@ -90,6 +95,15 @@ private:
     void play(const std::string& pluginFile, const scenario& played);
     void keep(const scenario_step& step, int deskNumber, std::int64_t at, bool carried, bool held,
               bool refusedByHost);
+    // The clock time an expectation is kept at: now when ticks or revertives have come in since
+    // the last line kept (a replay must wait for them too), else that line's time, so that no
+    // wait (an action of its own) comes between the last action and what is expected of it.
+    std::int64_t expectationTime(std::int64_t now) const;
+    // Why an expectation of what the last action did (its commands, its answer, its refusal)
+    // cannot be kept now, if it cannot: the clock's own deliveries came after it, and a replay
+    // would wait for them in an action of its own; or the last action was refused, and the session
+    // does not have it.
+    std::optional<std::string> lastActionUnkept(const scenario_step& step, std::int64_t now) const;
 
     live_setup setup;
     transcript& record;
@@ -97,7 +111,9 @@ private:
     std::unique_ptr<emulator> desks;
     std::unique_ptr<scenario_runner> runner;
     session_recorder recorded;
-    int lineNumber = 0; // of the line box, for its messages
+    std::optional<std::int64_t> dueAfterLast; // the first delivery due after the last line kept
+    std::int64_t lastActionEnd = 0;           // the clock time the last action ended
+    int lineNumber = 0;                       // of the line box, for its messages
 };
 
 // The first lines of a recorded session's file that zeth-host wrote itself: "# zeth-host serve:".

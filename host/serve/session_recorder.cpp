@@ -103,6 +103,15 @@ bool session_recorder::add(const std::string& line, int desk, std::int64_t at) {
     return keep({line, desk, at});
 }
 
+bool session_recorder::addWait(const std::string& line, std::int64_t milliseconds,
+                               std::int64_t at) {
+    if (!add(line, 0, at)) {
+        return false;
+    }
+    latest = at + milliseconds;
+    return true;
+}
+
 void session_recorder::addRefused(const std::string& line, int desk, std::int64_t at) {
     refused = line_at{line, desk, at};
 }

@@ -41,6 +41,9 @@ public:
     // at clock time at. False when it was not kept: the session is full, or the line holds a line
     // break (which no scenario line can).
     bool add(const std::string& line, int deskNumber, std::int64_t at);
+    // A wait of the given length, as the line says it ("wait 3s"), that began at clock time at:
+    // the clock is at at + milliseconds after it.
+    bool addWait(const std::string& line, std::int64_t milliseconds, std::int64_t at);
     // An action the host refused (a click on a disabled control, no such control): it changed
     // nothing, so it is kept only when the next line claims the refusal.
     void addRefused(const std::string& line, int deskNumber, std::int64_t at);
@@ -51,6 +54,8 @@ public:
     // The lines kept so far, "desk" and "wait" lines included, without the file's heading.
     const std::vector<std::string>& lines() const { return kept; }
     bool full() const { return kept.size() >= lineLimit; }
+    // A refused action waits for the expectation that would claim it.
+    bool refusedPending() const { return refused.has_value(); }
     int desks() const { return setup.desks; }
     // Grows with every change of the lines (begin, and every line kept).
     std::uint64_t version() const { return changes; }

@@ -172,8 +172,7 @@ void session_routes::addRoutes(route_table& table) {
             throw request_refused{400, firstLine(error.what())};
         }
         if (found) {
-            throw request_refused{409, "it does not hold (" + line.substr(7) + "): " + *found +
-                                           "; the session does not keep it"};
+            throw request_refused{409, *found + "; the session does not keep it"};
         }
         return routes.outcome(since, false, "kept in the session: " + line, false);
     });

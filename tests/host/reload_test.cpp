@@ -12,6 +12,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using ::testing::HasSubstr;
 using json = nlohmann::json;
@@ -58,11 +59,14 @@ TEST(served_session, becomes_a_scenario_that_plays_to_the_same_state) {
     live.carriedOut(selectLine(5, "Sources", "Studio A"), 1, now(), false);
     host.click(1, "Dest_2");
     live.carriedOut(clickLine("Dest_2"), 1, now(), false);
+    const std::int64_t stepped = now();
     host.advance(2345);
+    live.waited(2345, stepped);
     const std::string sheet =
         host.deskNumbered(1)->panels().begin()->second.control("Take")->properties.at("statesheet");
     EXPECT_EQ(live.expect(propertyExpectation("Take", "statesheet", sheet), 1), std::nullopt);
-    EXPECT_EQ(live.expect(enabledExpectation("Undo", true), 1), "it is disabled");
+    EXPECT_EQ(live.expect(enabledExpectation("Undo", true), 1),
+              "it does not hold (enabled Undo): it is disabled");
     host.click(1, "Take");
     live.carriedOut(clickLine("Take"), 1, now(), false);
     host.click(2, "Take"); // disabled on desk 2: refused, kept only with its claim
@@ -126,6 +130,53 @@ TEST(served_session, becomes_a_scenario_that_plays_to_the_same_state) {
               std::vector<std::string>(
                   {"panels 2", "select 5 in Sources # Studio A", "click Dest_2", "wait 2345ms",
                    "expect property Take statesheet = " + sheet, "click Take", "click Undo"}));
+}
+
+// On the wall clock the waits are the clock's own: an expectation right after its action needs
+// none, one after a tick does, and then the action's commands can no longer be expected.
+TEST(served_session, on_the_wall_clock_plays_to_the_same_state) {
+    transcript record;
+    std::ostringstream messages;
+    live_setup setup{builtinFacility(), builtinLayouts(), {}, 1, {}, {}};
+    setup.options.realtime = true;
+    live_desks live(setup, record, messages);
+    live.start();
+    emulator& host = live.host();
+    const auto actNow = [&host] {
+        host.runUntil(host.clock().wallTime()); // as every served action does first
+        return host.clock().now();
+    };
+    std::int64_t at = actNow();
+    host.select(1, "Sources", 5);
+    live.carriedOut(selectLine(5, "Sources", "Studio A"), 1, at, false);
+    at = actNow();
+    host.click(1, "Dest_2"); // Take flashes: a tick every second
+    live.carriedOut(clickLine("Dest_2"), 1, at, false);
+    std::vector<std::string> sent;
+    for (const logged_command* command : host.log().commandsOfAction(1)) {
+        sent.push_back(command->text);
+    }
+    actNow();
+    EXPECT_EQ(live.expect(commandsExpectation(sent), 1), std::nullopt);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    actNow();
+    const std::string sheet =
+        host.deskNumbered(1)->panels().begin()->second.control("Take")->properties.at("statesheet");
+    EXPECT_EQ(live.expect(propertyExpectation("Take", "statesheet", sheet), 1), std::nullopt);
+    std::vector<std::string> withTick;
+    for (const logged_command* command : host.log().commandsOfAction(1)) {
+        withTick.push_back(command->text);
+    }
+    EXPECT_THAT(live.expect(commandsExpectation(withTick), 1).value_or(""), HasSubstr("ticks"));
+
+    const std::string text = live.session().scenarioText({}, "");
+    const std::vector<std::string> lines = linesOf(text);
+    ASSERT_EQ(lines.size(), 6u) << text;
+    EXPECT_EQ(lines[3], commandsExpectation(sent)) << "right after its action, no wait between";
+    EXPECT_THAT(lines[4], ::testing::StartsWith("wait ")) << "the tick came in a wait";
+    const replayed again(text, {});
+    EXPECT_EQ(again.runner->failed(), 0) << text;
+    EXPECT_EQ(stateDocument(*again.host, true, 1)["desks"], stateDocument(host, true, 1)["desks"]);
 }
 
 TEST(served_session, waits_run_past_what_one_line_can_say) {
