@@ -72,7 +72,7 @@ session_routes::session_routes(route_table& table, desk_routes& deskRoutes, live
     routes.addStateField("session", [this] {
         return json{{"lines", desks.session().lines().size()},
                     {"full", desks.session().full()},
-                    {"folder", files.folder}};
+                    {"folder", fs::absolute(files.folder).lexically_normal().string()}};
     });
 }
 
