@@ -148,6 +148,7 @@ int serveDesks(const serve_request& request, const scenario_setup& setup, http_e
                                             const session_snapshot& snapshot) {
             if (routes.running()) {
                 served.rebuild(build.file, snapshot.text);
+                routes.desksRemade();
             } else {
                 // Desks that had stopped (or never started) start afresh on the new build.
                 served.usePlugin(build.file);

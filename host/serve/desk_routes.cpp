@@ -20,7 +20,8 @@ std::string jsonLine(const json& value) {
 
 desk_routes::desk_routes(route_table& routes, live_desks& served, event_stream& events,
                          serve_settings chosen)
-    : table(routes), desks(served), stream(events), settings(std::move(chosen)) {
+    : table(routes), desks(served), stream(events), settings(std::move(chosen)), changes(served) {
+    stream.watch(changes);
     table.add("GET", "/api/state", route_thread::emulator,
               [this](const http_request&) { return jsonAnswer(200, currentState()); });
     addDeskActions();
@@ -75,8 +76,8 @@ const layout_control* desk_routes::controlOn(int deskNumber, const std::string& 
     throw request_refused{404, "desk " + std::to_string(deskNumber) + " shows no control " + name};
 }
 
-http_answer desk_routes::outcome(std::uint64_t since, bool refused, const std::string& message,
-                                 bool views) {
+http_answer desk_routes::outcome(const http_request& request, std::uint64_t since, bool refused,
+                                 const std::string& message, bool views) {
     if (views) {
         desks.host().showViews();
     }
@@ -84,14 +85,21 @@ http_answer desk_routes::outcome(std::uint64_t since, bool refused, const std::s
     for (const std::string& record : stream.recordsAfter(since)) {
         records.push_back(json::parse(record));
     }
-    return jsonAnswer(200, json{{"outcome", refused ? "refused" : "done"},
-                                {"message", message},
-                                {"records", records},
-                                {"state", currentState()}});
+    json change = publishState();
+    json answer = {{"outcome", refused ? "refused" : "done"},
+                   {"message", message},
+                   {"records", records},
+                   {"event", stream.latest()}};
+    if (request.parameter("state") == "changes") {
+        answer["changes"] = std::move(change);
+    } else {
+        answer["state"] = wholeState();
+    }
+    return jsonAnswer(200, answer);
 }
 
 void desk_routes::addDeskActions() {
-    addAction("/api/click", [this](const http_request&, const json& body) {
+    addAction("/api/click", [this](const http_request& request, const json& body) {
         requireRunning();
         emulator& host = desks.host();
         const int deskNumber = deskAt(body);
@@ -107,10 +115,10 @@ void desk_routes::addDeskActions() {
         const std::int64_t at = host.clock().now();
         host.click(deskNumber, control->name);
         desks.carriedOut(clickLine(control->name), deskNumber, at, refused);
-        return outcome(since, refused, message);
+        return outcome(request, since, refused, message);
     });
 
-    addAction("/api/select", [this](const http_request&, const json& body) {
+    addAction("/api/select", [this](const http_request& request, const json& body) {
         requireRunning();
         emulator& host = desks.host();
         const int deskNumber = deskAt(body);
@@ -158,10 +166,10 @@ void desk_routes::addDeskActions() {
         desks.carriedOut(
             selectLine(index, list->name, listItemText(*list, index, host.plant()).value_or("")),
             deskNumber, at, refused);
-        return outcome(since, false, std::string());
+        return outcome(request, since, false, std::string());
     });
 
-    addAction("/api/route", [this](const http_request&, const json& body) {
+    addAction("/api/route", [this](const http_request& request, const json& body) {
         requireRunning();
         emulator& host = desks.host();
         const auto routerField = body.find("router");
@@ -189,10 +197,10 @@ void desk_routes::addDeskActions() {
         desks.carriedOut(routeLine(named != nullptr ? named->name : std::to_string(*device),
                                    destination, source),
                          0, at, false);
-        return outcome(since, false, std::string());
+        return outcome(request, since, false, std::string());
     });
 
-    addAction("/api/advance", [this](const http_request&, const json& body) {
+    addAction("/api/advance", [this](const http_request& request, const json& body) {
         requireRunning();
         emulator& host = desks.host();
         if (host.clock().realtime()) {
@@ -207,10 +215,10 @@ void desk_routes::addDeskActions() {
         const std::int64_t at = host.clock().now();
         host.advance(milliseconds);
         desks.waited(milliseconds, at);
-        return outcome(since, false, std::string());
+        return outcome(request, since, false, std::string());
     });
 
-    addAction("/api/line", [this](const http_request&, const json& body) {
+    addAction("/api/line", [this](const http_request& request, const json& body) {
         requireRunning();
         const std::string line = textField(body, "line");
         const std::uint64_t since = mark();
@@ -228,10 +236,10 @@ void desk_routes::addDeskActions() {
             }
             throw request_refused{404, why.empty() ? "the line could not be carried out" : why};
         }
-        return outcome(since, false, done.message, false); // the runner showed the views
+        return outcome(request, since, false, done.message, false); // the runner showed the views
     });
 
-    addAction("/api/restart", [this](const http_request&, const json&) {
+    addAction("/api/restart", [this](const http_request& request, const json&) {
         if (started) {
             throw request_refused{409, "the desks are running already"};
         }
@@ -240,7 +248,7 @@ void desk_routes::addDeskActions() {
         if (!started) {
             throw request_refused{409, stopped};
         }
-        return outcome(since, false, std::string());
+        return outcome(request, since, false, std::string());
     });
 }
 
@@ -253,6 +261,7 @@ void desk_routes::begin() {
 }
 
 void desk_routes::startDesks() {
+    changes.everything();
     try {
         desks.start();
         started = true;
@@ -266,29 +275,59 @@ void desk_routes::startDesks() {
 }
 
 void desk_routes::halted(const run_halted& why) {
+    changes.everything();
     started = false;
     stopped = std::string("the desks stopped: ") + why.what();
     stream.publish("notice", jsonLine(json{{"text", stopped}}));
 }
 
-json desk_routes::currentState() const {
-    json state = stateDocument(desks.host(), started, desks.currentDesk());
+json desk_routes::fields() const {
+    json state = stateFields(desks.host(), started, desks.currentDesk());
     state["crash"] = settings.crashReport.empty() ? json(nullptr) : json(settings.crashReport);
     state["stopped"] = stopped;
-    for (const auto& [name, value] : stateFields) {
+    for (const auto& [name, value] : extraFields) {
         state[name] = value();
     }
     return state;
 }
 
 void desk_routes::addStateField(const std::string& name, std::function<json()> value) {
-    stateFields.emplace_back(name, std::move(value));
+    extraFields.emplace_back(name, std::move(value));
 }
 
-void desk_routes::publishState() {
-    if (stream.latest() == lastShown && lastShown != 0) {
-        return;
+json desk_routes::wholeState() const {
+    json state = stateDocument(desks.host(), started, desks.currentDesk());
+    state.update(fields());
+    state["version"] = changes.version();
+    return state;
+}
+
+json desk_routes::currentState() {
+    publishState();
+    return wholeState();
+}
+
+json desk_routes::publishState() {
+    std::optional<json> change;
+    if (stream.latest() != takenUpTo || takenUpTo == 0) {
+        change = changes.take(fields());
     }
-    stream.publish("state", jsonLine(currentState()));
-    lastShown = stream.latest();
+    const int wholeReaders = stream.readers(state_form::whole);
+    if (change) {
+        stream.publish("changes", jsonLine(*change));
+    }
+    if (wholeReaders > 0 && (change || wholeReaders > wholeReadersServed)) {
+        stream.publish("state", jsonLine(wholeState()));
+    }
+    wholeReadersServed = wholeReaders;
+    takenUpTo = stream.latest();
+    if (change) {
+        return std::move(*change);
+    }
+    json unchanged = fields();
+    unchanged["since"] = changes.version();
+    unchanged["version"] = changes.version();
+    unchanged["desks"] = json::array();
+    unchanged["routers"] = json::array();
+    return unchanged;
 }

@@ -8,9 +8,15 @@
 //   POST /api/line      {"line": "click Take"} any line of the scenario language
 //   POST /api/restart   {}                     starts the desks when they are not running
 //
+// The state document (GET /api/state) carries "version", the number of the latest change
+// (state_changes.h), with the run's own fields "crash" and "stopped".
+//
 // An action is answered 200 with {"outcome": "done" | "refused", "message", "records": [the JSON
-// transcript records it caused], "state": the state document}; a click on a disabled control is
-// "refused", an answer and not an error. Malformed JSON or a field of the wrong type is 400; an
+// transcript records it caused], "event": the serial of the stream's latest event then (follow
+// the stream from exactly there with Last-Event-ID), "state": the state document}; asked with
+// "?state=changes" it carries "changes", the action's change, instead of "state" (the page asks
+// so: for 1,000 desks the whole state is 2 MB). A click on a disabled control is "refused", an
+// answer and not an error. Malformed JSON or a field of the wrong type is 400; an
 // unknown desk, control, list item or router 404; a line of the scenario language that does not
 // parse 400; an action while the desks are not running 409. None of these changes anything.
 //
@@ -18,7 +24,7 @@
 // the scenario language; a click on a disabled control as a refused one.
 //
 // It also keeps the desks' run state (started, why they stopped, the report of a crashed earlier
-// process) and publishes the "state" and "notice" events of the event stream.
+// process) and publishes the "changes", "state" and "notice" events of the event stream.
 //
 // Threads: everything here runs on the emulator's thread (the routes are added as
 // route_thread::emulator); the constructor runs on the thread that builds the server. The
@@ -29,6 +35,7 @@
 #include "http_exchange.h"
 #include "live_desks.h"
 #include "route_table.h"
+#include "state_changes.h"
 
 #include <nlohmann/json.hpp>
 
@@ -66,28 +73,37 @@ public:
     void requireRunning();
     // The serial of the latest event: an action's records are those published after it.
     std::uint64_t mark() { return stream.latest(); }
-    // The answer to an action: {"outcome", "message", "records" since mark, "state"}; views: show
-    // the one-line views first, as the scenario runner does after every action.
-    http_answer outcome(std::uint64_t since, bool refused, const std::string& message,
-                        bool views = true);
+    // The answer to request, an action: {"outcome", "message", "records" since mark, "event",
+    // and "state" or "changes" as the request asks}, with the change published; views: show the
+    // one-line views first, as the scenario runner does after every action.
+    http_answer outcome(const http_request& request, std::uint64_t since, bool refused,
+                        const std::string& message, bool views = true);
 
     // At the server's start: starts the desks, or, after a crashed earlier process, publishes
     // its report as a notice and waits for the page to ask (POST /api/restart).
     void begin();
-    // Starts the desks (live_desks::start); when that fails the desks stay stopped, with the
+    // Starts the desks (the hooks' start); when that fails the desks stay stopped, with the
     // reason published as a notice.
     void startDesks();
     bool running() const { return started; }
     // The run cannot go on: the desks are stopped and a notice says why.
     void halted(const run_halted& why);
-    // Publishes a "state" event when anything was published since the last one.
-    void publishState();
-    // The state document with the run's own fields: "crash" (the supervisor's report, or null),
-    // "stopped" (why the desks stopped, or empty), and those added with addStateField().
-    nlohmann::json currentState() const;
-    // A field more in every state document, its value read on the emulator's thread when the
-    // state is drawn up. Before the server runs.
+    // When anything was published since the last call: publishes the change since then as a
+    // "changes" event, and the whole state as a "state" event when anyone reads whole states (or
+    // a new reader of them came). Returns the change, empty (no desks, no routers, "since" equal
+    // to "version") when there was none.
+    nlohmann::json publishState();
+    // The whole state document at its version (publishing the change that brings it there),
+    // with the run's own fields: "crash" (the supervisor's report, or null) and "stopped" (why
+    // the desks stopped, or empty).
+    nlohmann::json currentState();
+
+    // A field more of the state (its value read on the emulator's thread whenever the state's
+    // fields are drawn up, and so in every change too). Before the server runs.
     void addStateField(const std::string& name, std::function<nlohmann::json()> value);
+    // The desks were made anew (a reload, a saved scenario played): every desk is looked at again
+    // for the next change.
+    void desksRemade() { changes.everything(); }
 
     // The body's "desk": 404 unless there is such a desk, 409 when it is closed.
     int deskAt(const nlohmann::json& body) const;
@@ -96,13 +112,17 @@ public:
 
 private:
     void addDeskActions();
+    nlohmann::json fields() const;
+    nlohmann::json wholeState() const;
 
     route_table& table;
     live_desks& desks;
     event_stream& stream;
     serve_settings settings;
-    std::vector<std::pair<std::string, std::function<nlohmann::json()>>> stateFields;
+    std::vector<std::pair<std::string, std::function<nlohmann::json()>>> extraFields;
+    state_changes changes;
     bool started = false;
     std::string stopped;         // why the desks stopped (a runaway panel)
-    std::uint64_t lastShown = 0; // the latest event the last state event covered
+    std::uint64_t takenUpTo = 0; // the latest event when the last change was taken
+    int wholeReadersServed = 0;  // readers of whole states when the last one was published
 };

@@ -122,7 +122,7 @@ void session_routes::addRoutes(route_table& table) {
         return answer;
     });
 
-    routes.addAction("/api/expect", [this](const http_request&, const json& body) {
+    routes.addAction("/api/expect", [this](const http_request& request, const json& body) {
         routes.requireRunning();
         emulator& host = desks.host();
         const int deskNumber = body.contains("desk") ? routes.deskAt(body) : desks.currentDesk();
@@ -174,7 +174,7 @@ void session_routes::addRoutes(route_table& table) {
         if (found) {
             throw request_refused{409, *found + "; the session does not keep it"};
         }
-        return routes.outcome(since, false, "kept in the session: " + line, false);
+        return routes.outcome(request, since, false, "kept in the session: " + line, false);
     });
 
     routes.addAction("/api/save", [this](const http_request&, const json& body) {
@@ -220,7 +220,7 @@ void session_routes::addRoutes(route_table& table) {
         }
     });
 
-    routes.addAction("/api/play", [this](const http_request&, const json& body) {
+    routes.addAction("/api/play", [this](const http_request& request, const json& body) {
         routes.requireRunning();
         const std::string name = textField(body, "name");
         const std::string file = fileNamed(name, false);
@@ -259,7 +259,8 @@ void session_routes::addRoutes(route_table& table) {
             throw request_refused{409, "cannot play " + name + ": " + firstLine(error.what()) +
                                            "; the desks are as they were"};
         }
-        return routes.outcome(since, false,
+        routes.desksRemade();
+        return routes.outcome(request, since, false,
                               "played " + name + " up to line " + std::to_string(upTo) +
                                   "; the session goes on from there",
                               false);
