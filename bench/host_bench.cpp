@@ -19,6 +19,7 @@
 #include "call_monitor.h"
 #include "counting_allocator.h"
 #include "emulator.h"
+#include "smoke_main.h"
 #include "text_transcript.h"
 #include "transcript.h"
 
@@ -28,7 +29,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <ostream>
@@ -210,48 +210,33 @@ void crosspointHeardByAll(benchmark::State& state) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> arguments;
-    bool smoke = false;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--smoke") == 0) {
-            smoke = true;
+    return runBenchmarks(argc, argv, [](bool smoke) {
+        auto* registered = benchmark::RegisterBenchmark("operatorCycles", operatorCycles)
+                               ->Unit(benchmark::kMillisecond)
+                               ->Iterations(1);
+        if (smoke) {
+            registered->Arg(50);
         } else {
-            arguments.push_back(argv[i]);
+            registered->Arg(25000)->Arg(50000)->Arg(100000);
         }
-    }
-    auto* registered = benchmark::RegisterBenchmark("operatorCycles", operatorCycles)
-                           ->Unit(benchmark::kMillisecond)
-                           ->Iterations(1);
-    if (smoke) {
-        registered->Arg(50);
-    } else {
-        registered->Arg(25000)->Arg(50000)->Arg(100000);
-    }
-    auto* messages = benchmark::RegisterBenchmark("hostMessages", hostMessages)
-                         ->Unit(benchmark::kMillisecond)
-                         ->Iterations(1)
-                         ->ArgNames({"transcript", "rounds"});
-    const int rounds = smoke ? 20 : 20000;
-    messages->Args({0, rounds})->Args({1, rounds});
-    auto* startUp = benchmark::RegisterBenchmark("desksStartUp", desksStartUp)
-                        ->Unit(benchmark::kMillisecond)
-                        ->ArgName("desks");
-    auto* heard = benchmark::RegisterBenchmark("crosspointHeardByAll", crosspointHeardByAll)
-                      ->Unit(benchmark::kMicrosecond)
-                      ->ArgName("desks");
-    if (smoke) {
-        startUp->Arg(10)->Iterations(1);
-        heard->Arg(10)->Iterations(1);
-    } else {
-        startUp->Arg(10)->Arg(100)->Arg(1000)->Iterations(3);
-        heard->Arg(10)->Arg(100)->Arg(1000);
-    }
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+        auto* messages = benchmark::RegisterBenchmark("hostMessages", hostMessages)
+                             ->Unit(benchmark::kMillisecond)
+                             ->Iterations(1)
+                             ->ArgNames({"transcript", "rounds"});
+        const int rounds = smoke ? 20 : 20000;
+        messages->Args({0, rounds})->Args({1, rounds});
+        auto* startUp = benchmark::RegisterBenchmark("desksStartUp", desksStartUp)
+                            ->Unit(benchmark::kMillisecond)
+                            ->ArgName("desks");
+        auto* heard = benchmark::RegisterBenchmark("crosspointHeardByAll", crosspointHeardByAll)
+                          ->Unit(benchmark::kMicrosecond)
+                          ->ArgName("desks");
+        if (smoke) {
+            startUp->Arg(10)->Iterations(1);
+            heard->Arg(10)->Iterations(1);
+        } else {
+            startUp->Arg(10)->Arg(100)->Arg(1000)->Iterations(3);
+            heard->Arg(10)->Arg(100)->Arg(1000);
+        }
+    });
 }

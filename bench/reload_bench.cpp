@@ -15,13 +15,13 @@
 #include "hot_reload.h"
 #include "live_desks.h"
 #include "plugin_loader.h"
+#include "smoke_main.h"
 
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <vector>
@@ -58,12 +58,7 @@ public:
             work();
             return true;
         };
-        hooks.session = [this] {
-            return session_snapshot{
-                desks->session().version(),
-                desks->session().scenarioText({}, "", desks->host().clock().now()),
-                desks->session().lines().size()};
-        };
+        hooks.session = [this] { return desks->snapshot(); };
         hooks.takeOver = [this](const plugin_build& build, const session_snapshot& snapshot) {
             const auto start = std::chrono::steady_clock::now();
             desks->rebuild(build.file, snapshot.text);
@@ -129,25 +124,11 @@ void reloadUnchanged(benchmark::State& state) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> arguments;
-    bool smoke = false;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--smoke") == 0) {
-            smoke = true;
-        } else {
-            arguments.push_back(argv[i]);
+    return runBenchmarks(argc, argv, [](bool smoke) {
+        for (auto* registered :
+             {benchmark::RegisterBenchmark("reloadAfterClicks", reloadAfterClicks),
+              benchmark::RegisterBenchmark("reloadUnchanged", reloadUnchanged)}) {
+            registered->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(smoke ? 1 : 20);
         }
-    }
-    for (auto* registered : {benchmark::RegisterBenchmark("reloadAfterClicks", reloadAfterClicks),
-                             benchmark::RegisterBenchmark("reloadUnchanged", reloadUnchanged)}) {
-        registered->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(smoke ? 1 : 20);
-    }
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    });
 }

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
 #if !defined(_WIN32)
 #include <signal.h>
@@ -137,13 +138,7 @@ int serveDesks(const serve_request& request, const scenario_setup& setup, http_e
         hooks.onEmulatorThread = [&server](std::function<void()> work) {
             return server.onEmulatorThread(std::move(work));
         };
-        hooks.session = [&served] {
-            const session_recorder& session = served.session();
-            return session_snapshot{session.version(),
-                                    session.scenarioText({"zeth-host serve: the session so far"},
-                                                         "", served.host().clock().now()),
-                                    session.lines().size()};
-        };
+        hooks.session = [&served] { return served.snapshot(); };
         hooks.takeOver = [&served, &routes](const plugin_build& build,
                                             const session_snapshot& snapshot) {
             if (routes.running()) {
@@ -151,8 +146,13 @@ int serveDesks(const serve_request& request, const scenario_setup& setup, http_e
                 routes.desksRemade();
             } else {
                 // Desks that had stopped (or never started) start afresh on the new build.
+                const std::string before = served.pluginFile();
                 served.usePlugin(build.file);
                 routes.startDesks();
+                if (!routes.running()) {
+                    served.usePlugin(before);
+                    throw std::runtime_error(routes.currentState().value("stopped", ""));
+                }
             }
         };
         hooks.reported = [&stream](const reload_report& report) { publishReload(stream, report); };

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class text_file_error : public std::runtime_error {
 public:
@@ -23,6 +24,9 @@ constexpr std::uintmax_t maxTextFileBytes = 16u * 1024u * 1024u;
 
 // The file's text, without a leading byte-order mark. Throws text_file_error.
 std::string readTextFile(const std::string& path);
+
+// The text's lines, without their line ends ("\n", or "\r\n"); a last line without one counts.
+std::vector<std::string> splitLines(const std::string& text);
 
 // Checks text that did not come from readTextFile (a built-in file) the same way: origin names
 // it in the message. Throws text_file_error.

@@ -101,6 +101,10 @@ struct scenario_step {
     bool null = false;              // expect answer null
 };
 
+// Whether a step of this kind is an expectation ("expect ..."), which checks and changes nothing
+// on the desks; every other step but a comment, "desk" and "view" is an action.
+bool isExpectation(scenario_step::kind what);
+
 struct scenario {
     std::string origin;        // the file, for messages
     std::optional<int> panels; // from a "panels" line

@@ -21,6 +21,7 @@
 #include "plugin_builds.h"
 #include "reload_report.h"
 #include "replay_trial.h"
+#include "session_recorder.h"
 
 #include <atomic>
 #include <chrono>
@@ -37,14 +38,6 @@ struct reload_setting {
     std::string sessionFile; // where the trials read the session from (in the builds' folder)
     std::chrono::milliseconds settle{300};
     std::chrono::milliseconds poll{100};
-};
-
-// The session as a reload takes it: its version (which grows with every line kept) and its
-// scenario text, replayed up to the clock's present.
-struct session_snapshot {
-    std::uint64_t version = 0;
-    std::string text;
-    std::size_t lines = 0;
 };
 
 // What the reload asks of the served desks.

@@ -1,8 +1,7 @@
 #include "live_desks.h"
 
 #include "scenario_language.h"
-
-#include <sstream>
+#include "text_file.h"
 
 namespace {
 
@@ -12,23 +11,6 @@ std::string firstWord(const std::string& line) {
         return {};
     }
     return line.substr(start, line.find_first_of(" \t\r", start) - start);
-}
-
-bool isExpectation(scenario_step::kind what) {
-    switch (what) {
-    case scenario_step::kind::expectCrosspoint:
-    case scenario_step::kind::expectEnabled:
-    case scenario_step::kind::expectProperty:
-    case scenario_step::kind::expectCommand:
-    case scenario_step::kind::expectCommands:
-    case scenario_step::kind::expectAnswer:
-    case scenario_step::kind::expectTimers:
-    case scenario_step::kind::expectRefused:
-    case scenario_step::kind::expectViolation:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // Every line that does something to the desks or the routers, except the desk's, which the
@@ -88,6 +70,13 @@ void live_desks::play(const std::string& pluginFile, const scenario& played) {
     setup.desks = count;
 }
 
+session_snapshot live_desks::snapshot() const {
+    return {
+        recorded.version(),
+        recorded.scenarioText({"zeth-host serve: the session so far"}, "", desks->clock().now()),
+        recorded.lines().size()};
+}
+
 void live_desks::start() {
     scenario openings;
     for (const scenario& opening : setup.openings) {
@@ -126,13 +115,9 @@ void live_desks::playTo(const std::string& text, const std::string& origin, int 
                        std::to_string(upTo));
     play(setup.options.pluginPath, played);
     std::vector<std::string> lines;
-    std::istringstream in(text);
-    int number = 0;
-    for (std::string each; number < upTo && std::getline(in, each);) {
-        ++number;
-        if (!each.empty() && each.back() == '\r') {
-            each.pop_back();
-        }
+    const std::vector<std::string> file = splitLines(text);
+    for (std::size_t at = 0; at < file.size() && at < static_cast<std::size_t>(upTo); ++at) {
+        const std::string& each = file[at];
         const std::string word = firstWord(each);
         if (!word.empty() && word != "panels" && word != "facility" && !recordedHeadingLine(each)) {
             lines.push_back(each);

@@ -58,6 +58,8 @@ public:
     const emulator& host() const { return *desks; }
     int currentDesk() const { return runner ? runner->currentDesk() : 1; }
     const session_recorder& session() const { return recorded; }
+    // The session as a reload replays it: up to the clock's present.
+    session_snapshot snapshot() const;
     // The facility's file (for the session's "facility" line); empty: the built-in facility.
     const std::string& facilityFile() const { return setup.facilityFile; }
     // The plug-in file the desks run (a build's copy while serve watches the plug-in).

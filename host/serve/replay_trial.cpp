@@ -1,20 +1,12 @@
 #include "replay_trial.h"
 
 #include "child_program.h"
+#include "text_file.h"
 #include "violation_kind.h"
 
 #include <sstream>
 
 namespace {
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 std::string trimmed(std::string text) {
     const std::size_t first = text.find_first_not_of(" \n");
@@ -67,7 +59,7 @@ trial_outcome replayOnBuild(const trial_setting& setting, const std::string& plu
 
     trial_outcome outcome;
     outcome.status = ran.status;
-    outcome.transcript = linesOf(ran.output);
+    outcome.transcript = splitLines(ran.output);
     if (ran.truncated) {
         outcome.transcript.push_back("(the transcript is cut here: it is over " +
                                      std::to_string(run.outputLimit / (1024 * 1024)) + " MiB)");

@@ -21,6 +21,14 @@
 #include <string>
 #include <vector>
 
+// The session as a reload takes it: its version (which grows with every line kept) and its
+// scenario text, replayed up to the clock's present.
+struct session_snapshot {
+    std::uint64_t version = 0;
+    std::string text;
+    std::size_t lines = 0;
+};
+
 // What a session's scenario file says besides its lines.
 struct session_setting {
     int desks = 1;

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 
 namespace {
 
@@ -20,18 +19,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t nameLimit = 200;
 constexpr std::size_t listLimit = 1000;
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 std::string firstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
@@ -214,7 +201,7 @@ void session_routes::addRoutes(route_table& table) {
         const std::string name = request.parameter("name");
         const std::string file = fileNamed(name, false);
         try {
-            return jsonAnswer(200, json{{"name", name}, {"lines", linesOf(readTextFile(file))}});
+            return jsonAnswer(200, json{{"name", name}, {"lines", splitLines(readTextFile(file))}});
         } catch (const text_file_error& error) {
             throw request_refused{404, error.what()};
         }
@@ -231,7 +218,7 @@ void session_routes::addRoutes(route_table& table) {
         } catch (const text_file_error& error) {
             throw request_refused{404, error.what()};
         }
-        const std::size_t count = linesOf(text).size();
+        const std::size_t count = splitLines(text).size();
         if (upTo < 1 || static_cast<std::size_t>(upTo) > count) {
             throw request_refused{400, "\"line\" must be 1 to " + std::to_string(count) + ": " +
                                            name + " has " + std::to_string(count) + " lines"};

@@ -263,6 +263,13 @@ const reloadLayout = path.join(here, "reload");
 const routeControl = "RC 20 5 101 ',' 0";
 const listenControl = "RR 20 101 101";
 
+// Desk 1 listens to 101 and routes source 5 there, seen in the routers.
+async function listenAndRoute(page) {
+  await key(page, 1, listenControl).click();
+  await key(page, 1, routeControl).click();
+  await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="101"] td.source')?.textContent === "5");
+}
+
 // The plug-in rebuilt while the page is open: written over in place, as a build tool does.
 async function rebuilds(browser) {
   console.log("A plug-in rebuilt while the page is open:");
@@ -273,9 +280,7 @@ async function rebuilds(browser) {
   try {
     const page = await browser.newPage({ viewport: { width: 1280, height: 1400 } });
     await page.goto(served.url);
-    await key(page, 1, listenControl).click();
-    await key(page, 1, routeControl).click();
-    await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="101"] td.source')?.textContent === "5");
+    await listenAndRoute(page);
     await page.click('[data-step="1000"]');
     await page.evaluate(() => { window.storyMark = "the same page"; });
     check(await key(page, 1, "Take").getAttribute("aria-disabled") === "false", "Take is enabled on the first build");
@@ -319,9 +324,7 @@ async function recordedStory(browser) {
   try {
     const page = await browser.newPage({ viewport: { width: 1280, height: 1400 } });
     await page.goto(served.url);
-    await key(page, 1, listenControl).click();
-    await key(page, 1, routeControl).click();
-    await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="101"] td.source')?.textContent === "5");
+    await listenAndRoute(page);
     await page.click("#expect-commands");
     await page.waitForFunction(() => /^kept in the session: expect commands/.test(document.getElementById("session-answer").textContent));
     await page.click('tr[data-router="20"][data-destination="101"] button.expect');

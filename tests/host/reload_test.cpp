@@ -6,6 +6,7 @@
 #include "live_desks.h"
 #include "scripted_host.h"
 #include "state_document.h"
+#include "text_file.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,15 +21,6 @@ using json = nlohmann::json;
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 // Plays a session's text on fresh desks, as `zeth-host run` would, and leaves them open.
 struct replayed {
@@ -111,7 +103,7 @@ TEST(served_session, becomes_a_scenario_that_plays_to_the_same_state) {
                                                "select 3",
                                                "click Dest_1",
                                                commandsExpectation(sent)};
-    EXPECT_EQ(linesOf(text), expected) << text;
+    EXPECT_EQ(splitLines(text), expected) << text;
 
     const replayed again(text, {});
     EXPECT_EQ(again.runner->failed(), 0) << text;
@@ -126,7 +118,7 @@ TEST(served_session, becomes_a_scenario_that_plays_to_the_same_state) {
     EXPECT_EQ(live.host().clock().now(), 2345);
     EXPECT_EQ(live.host().routers().source(20, 102), 5);
     live.line("click Undo");
-    EXPECT_EQ(linesOf(live.session().scenarioText({}, "")),
+    EXPECT_EQ(splitLines(live.session().scenarioText({}, "")),
               std::vector<std::string>(
                   {"panels 2", "select 5 in Sources # Studio A", "click Dest_2", "wait 2345ms",
                    "expect property Take statesheet = " + sheet, "click Take", "click Undo"}));
@@ -170,7 +162,7 @@ TEST(served_session, on_the_wall_clock_plays_to_the_same_state) {
     EXPECT_THAT(live.expect(commandsExpectation(withTick), 1).value_or(""), HasSubstr("ticks"));
 
     const std::string text = live.session().scenarioText({}, "");
-    const std::vector<std::string> lines = linesOf(text);
+    const std::vector<std::string> lines = splitLines(text);
     ASSERT_EQ(lines.size(), 6u) << text;
     EXPECT_EQ(lines[3], commandsExpectation(sent)) << "right after its action, no wait between";
     EXPECT_THAT(lines[4], ::testing::StartsWith("wait ")) << "the tick came in a wait";
@@ -218,12 +210,7 @@ protected:
             work();
             return true;
         };
-        hooks.session = [this] {
-            return session_snapshot{
-                live->session().version(),
-                live->session().scenarioText({}, "", live->host().clock().now()),
-                live->session().lines().size()};
-        };
+        hooks.session = [this] { return live->snapshot(); };
         hooks.takeOver = [this](const plugin_build& build, const session_snapshot& snapshot) {
             live->rebuild(build.file, snapshot.text);
         };
