@@ -43,6 +43,9 @@ struct command_line {
     std::int64_t messages = 10000;
     double timeout = 10.0;
     std::string scenarioFolder = ".";
+    std::string configFile;
+    std::int64_t repeat = 1;
+    bool onlyFailed = false;
     // serve
     std::string bind = "127.0.0.1";
     int port = 8270;
@@ -161,9 +164,19 @@ void addValidateOptions(CLI::App& validate, command_line& options) {
         .add_option("--scenario-folder", options.scenarioFolder,
                     "Where a failing random session is saved as a scenario file")
         ->check(CLI::ExistingDirectory);
+    validate.add_option("--config", options.configFile,
+                        "The project's settings (TOML): checks skipped with their reasons, "
+                        "per-check time limits, seed, messages; options given here win");
+    validate
+        .add_option("--repeat", options.repeat,
+                    "Run the operator session with this many seeds, from --seed on")
+        ->check(CLI::Range(std::int64_t{1}, std::int64_t{10000}));
+    validate.add_flag("--only-failed", options.onlyFailed,
+                      "Print only the checks that did not pass (and the summary)");
+    addReportOptions(validate, options);
 }
 
-int runValidate(const command_line& options) {
+int runValidate(const command_line& options, const CLI::App& validate) {
     if (options.list) {
         std::cout << checkListing() << std::flush;
         return 0;
@@ -180,9 +193,25 @@ int runValidate(const command_line& options) {
         settings.seed = options.seed;
         settings.messages = options.messages;
         settings.timeout = options.timeout;
+        if (!options.configFile.empty()) {
+            request.config = readValidationConfig(options.configFile);
+            const auto given = [&](const char* option) { return validate.count(option) > 0; };
+            settings.seed =
+                given("--seed") ? options.seed : request.config.seed.value_or(options.seed);
+            settings.messages = given("--messages")
+                                    ? options.messages
+                                    : request.config.messages.value_or(options.messages);
+            settings.timeout = given("--timeout")
+                                   ? options.timeout
+                                   : request.config.timeout.value_or(options.timeout);
+        }
         request.only = options.only;
         request.json = options.json;
         request.scenarioFolder = options.scenarioFolder;
+        request.repeat = options.repeat;
+        request.onlyFailed = options.onlyFailed;
+        request.junitFile = options.junitFile;
+        request.githubReport = options.report == "github";
         return runValidation(request, std::cout, std::cerr);
     } catch (const std::exception& error) {
         std::cout.flush();
@@ -235,7 +264,7 @@ int runFrontEnd(int argc, char** argv) {
     }
 
     if (validate->parsed()) {
-        return runValidate(options);
+        return runValidate(options, *validate);
     }
     std::unique_ptr<transcript_writer> writer;
     if (options.json) {
