@@ -24,6 +24,10 @@ constexpr std::uintmax_t maxTextFileBytes = 16u * 1024u * 1024u;
 // The file's text, without a leading byte-order mark. Throws text_file_error.
 std::string readTextFile(const std::string& path);
 
+// The length of the UTF-8 sequence starting at text[at], or 0 when there is none: no overlong
+// forms, no surrogates, nothing above U+10FFFF, nothing past the end of text.
+std::size_t utf8SequenceLength(const std::string& text, std::size_t at);
+
 // Checks text that did not come from readTextFile (a built-in file) the same way: origin names
 // it in the message. Throws text_file_error.
 void checkText(const std::string& text, const std::string& origin);
