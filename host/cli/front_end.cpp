@@ -3,6 +3,7 @@
 #include "builtin_files.h"
 #include "child_program.h"
 #include "json_transcript.h"
+#include "scenario_batch.h"
 #include "scenario_runner.h"
 #include "shell.h"
 #if defined(ZETH_HOST_SERVE)
@@ -32,6 +33,10 @@ struct command_line {
     std::int64_t messageLimit = 100000;
     int timerLimit = 100;
     std::vector<std::string> scenarios;
+    // run and validate: reports for CI
+    std::string junitFile;
+    std::string report;
+    bool coverage = false;
     // validate
     std::vector<std::string> only;
     bool list = false;
@@ -39,6 +44,9 @@ struct command_line {
     std::int64_t messages = 10000;
     double timeout = 10.0;
     std::string scenarioFolder = ".";
+    std::string configFile;
+    std::int64_t repeat = 1;
+    bool onlyFailed = false;
     // serve
     std::string bind = "127.0.0.1";
     int port = 8270;
@@ -98,47 +106,46 @@ scenario_setup makeSetup(const command_line& options) {
     return setup;
 }
 
-// A scenario to run, with its own facility when it names one.
-struct scenario_play {
-    std::string name;
-    scenario play;
-    std::optional<facility> plant;
-    std::string description;
-};
-using scenario_list = std::vector<scenario_play>;
-
-scenario_list readScenarios(const command_line& options) {
-    scenario_list plays;
+// The scenario files given (none: the built-in demo), each read with its own facility if it names
+// one; a file that cannot be read, or whose facility cannot, carries the reason instead.
+std::vector<batch_file> readScenarios(const command_line& options) {
+    std::vector<batch_file> files;
     if (options.scenarios.empty()) {
-        plays.push_back({"the demo", parseScenario(builtinDemoText(), "demo.zeth"), {}, {}});
+        files.push_back(
+            {"", "the demo", parseScenario(builtinDemoText(), "demo.zeth"), {}, {}, {}});
     }
     for (const std::string& path : options.scenarios) {
-        scenario_play next{fileName(path), readScenarioFile(path), {}, {}};
-        if (!next.play.facilityFile.empty()) {
-            try {
-                next.plant = readFacilityFile(next.play.facilityFile);
-            } catch (const std::exception& error) {
-                throw scenario_error(path + ":" + std::to_string(next.play.facilityAt) +
-                                     ": the facility file cannot be used: " + error.what());
-            }
-            next.description = describe(options, next.play.facilityFile);
+        batch_file next{path, fileName(path), {}, {}, {}, {}};
+        try {
+            next.play = readScenarioFile(path);
+        } catch (const std::exception& error) {
+            next.problem = error.what();
+            files.push_back(std::move(next));
+            continue;
         }
-        plays.push_back(std::move(next));
+        if (!next.play->facilityFile.empty()) {
+            try {
+                next.plant = readFacilityFile(next.play->facilityFile);
+            } catch (const std::exception& error) {
+                next.problem = path + ":" + std::to_string(next.play->facilityAt) +
+                               ": the facility file cannot be used: " + error.what();
+                next.play.reset();
+            }
+            next.description = describe(options, next.play ? next.play->facilityFile : "");
+        }
+        files.push_back(std::move(next));
     }
-    return plays;
+    return files;
 }
 
-int runScenarios(const scenario_list& plays, const scenario_setup& setup, transcript& record) {
-    bool allPassed = true;
-    for (const scenario_play& each : plays) {
-        scenario_setup own = setup;
-        if (each.plant) {
-            own.plant = *each.plant;
-            own.description = each.description;
-        }
-        allPassed = runScenario(each.play, each.name, own, record).passed() && allPassed;
-    }
-    return allPassed ? 0 : 1;
+// The reports a CI system reads, for run and validate alike.
+void addReportOptions(CLI::App& command, command_line& options) {
+    command.add_option("--junit", options.junitFile,
+                       "Also write a JUnit XML report to this file, for a CI system");
+    command
+        .add_option("--report", options.report,
+                    "github: also print each failure as an annotation line of that CI system")
+        ->check(CLI::IsMember({"github"}));
 }
 
 void addValidateOptions(CLI::App& validate, command_line& options) {
@@ -159,9 +166,19 @@ void addValidateOptions(CLI::App& validate, command_line& options) {
         .add_option("--scenario-folder", options.scenarioFolder,
                     "Where a failing random session is saved as a scenario file")
         ->check(CLI::ExistingDirectory);
+    validate.add_option("--config", options.configFile,
+                        "The project's settings (TOML): checks skipped with their reasons, "
+                        "per-check time limits, seed, messages; options given here win");
+    validate
+        .add_option("--repeat", options.repeat,
+                    "Run the operator session with this many seeds, from --seed on")
+        ->check(CLI::Range(std::int64_t{1}, std::int64_t{10000}));
+    validate.add_flag("--only-failed", options.onlyFailed,
+                      "Print only the checks that did not pass (and the summary)");
+    addReportOptions(validate, options);
 }
 
-int runValidate(const command_line& options) {
+int runValidate(const command_line& options, const CLI::App& validate) {
     if (options.list) {
         std::cout << checkListing() << std::flush;
         return 0;
@@ -178,9 +195,25 @@ int runValidate(const command_line& options) {
         settings.seed = options.seed;
         settings.messages = options.messages;
         settings.timeout = options.timeout;
+        if (!options.configFile.empty()) {
+            request.config = readValidationConfig(options.configFile);
+            const auto given = [&](const char* option) { return validate.count(option) > 0; };
+            settings.seed =
+                given("--seed") ? options.seed : request.config.seed.value_or(options.seed);
+            settings.messages = given("--messages")
+                                    ? options.messages
+                                    : request.config.messages.value_or(options.messages);
+            settings.timeout = given("--timeout")
+                                   ? options.timeout
+                                   : request.config.timeout.value_or(options.timeout);
+        }
         request.only = options.only;
         request.json = options.json;
         request.scenarioFolder = options.scenarioFolder;
+        request.repeat = options.repeat;
+        request.onlyFailed = options.onlyFailed;
+        request.junitFile = options.junitFile;
+        request.githubReport = options.report == "github";
         return runValidation(request, std::cout, std::cerr);
     } catch (const std::exception& error) {
         std::cout.flush();
@@ -199,8 +232,13 @@ int runFrontEnd(int argc, char** argv) {
     command_line options;
     addOptions(app, options);
     app.fallthrough();
-    CLI::App* run = app.add_subcommand("run", "Run scenario files (none: the built-in demo)");
+    CLI::App* run = app.add_subcommand(
+        "run", "Run scenario files, each in a process of its own (none: the built-in demo)");
     run->add_option("scenarios", options.scenarios, "Scenario files")->check(CLI::ExistingFile);
+    addReportOptions(*run, options);
+    run->add_flag("--coverage", options.coverage,
+                  "After the run, what the scenarios reached of each layout, the commands and "
+                  "the message codes, and what nothing reached");
     CLI::App* shell = app.add_subcommand("shell", "Type the scenario language interactively");
     CLI::App* validate = app.add_subcommand(
         "validate", "Check a panel plug-in against the host contract, one line per check");
@@ -235,7 +273,7 @@ int runFrontEnd(int argc, char** argv) {
     }
 
     if (validate->parsed()) {
-        return runValidate(options);
+        return runValidate(options, *validate);
     }
     std::unique_ptr<transcript_writer> writer;
     if (options.json) {
@@ -263,13 +301,16 @@ int runFrontEnd(int argc, char** argv) {
             request.watch = options.watch;
             request.scenarioFolder = options.scenarioFolder;
             request.program = thisProgramFile();
-            for (const scenario_play& play : readScenarios(options)) {
-                if (!play.play.facilityFile.empty()) {
-                    throw scenario_error(play.name + ": it names its own facility; zeth-host "
+            for (const batch_file& file : readScenarios(options)) {
+                if (!file.play) {
+                    throw scenario_error(file.problem);
+                }
+                if (!file.play->facilityFile.empty()) {
+                    throw scenario_error(file.name + ": it names its own facility; zeth-host "
                                                      "serve takes the facility from --facility");
                 }
                 if (!options.scenarios.empty()) {
-                    request.openings.push_back(play.play);
+                    request.openings.push_back(*file.play);
                 }
             }
             status = runServe(request, record, std::cerr);
@@ -277,23 +318,29 @@ int runFrontEnd(int argc, char** argv) {
             return status;
         }
 #endif
-        // Files are read here, before the plug-in's process starts: a bad one stops the run
-        // with status 2 before anything is loaded.
+        // Files are read here, before the plug-in's process starts: a bad facility stops the
+        // run with status 2 before anything is loaded, a bad scenario file is named and skipped.
         const scenario_setup setup = makeSetup(options);
-        const scenario_list plays = shell->parsed() ? scenario_list{} : readScenarios(options);
-        const supervised_body body = [&](supervised_run& child) {
-            scenario_setup watched = setup;
-            watched.options.calls = &child.calls;
-            return shell->parsed() ? runShell(watched, options.panels, child.record, child.messages)
-                                   : runScenarios(plays, watched, child.record);
-        };
         const std::string pluginFile =
             options.pluginFile.empty() ? defaultPluginPath() : options.pluginFile;
-        status =
-            options.inProcess
-                ? runInProcess(body, record, std::cerr)
-                : runSupervised({pluginFile, options.callTimeout, &std::cout, "--call-timeout", {}},
-                                body, record, std::cerr);
+        if (shell->parsed()) {
+            const supervised_body body = [&](supervised_run& child) {
+                scenario_setup watched = setup;
+                watched.options.calls = &child.calls;
+                return runShell(watched, options.panels, child.record, child.messages);
+            };
+            status = options.inProcess
+                         ? runInProcess(body, record, std::cerr)
+                         : runSupervised(
+                               {pluginFile, options.callTimeout, &std::cout, "--call-timeout", {}},
+                               body, record, std::cerr);
+        } else {
+            batch_request batch{
+                readScenarios(options), setup,        pluginFile,        options.callTimeout,
+                options.inProcess,      options.json, options.junitFile, options.report == "github",
+                options.coverage,       &std::cout};
+            status = runBatch(batch, *writer, std::cout, std::cerr);
+        }
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << "zeth-host: " << error.what() << '\n';

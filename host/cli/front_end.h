@@ -1,11 +1,15 @@
 // front_end: zeth-host's command line.
 //
 //   zeth-host [OPTIONS]                      runs the built-in demo
-//   zeth-host run [OPTIONS] [SCENARIO...]    runs scenario files (none: the demo)
+//   zeth-host run [OPTIONS] [SCENARIO...]    runs scenario files (none: the demo), each in a
+//                                            process of its own (scenario_batch.h); also
+//                                            --junit FILE, --report github, --coverage
 //   zeth-host shell [OPTIONS]                the scenario language, interactively
 //   zeth-host validate [OPTIONS]             checks a plug-in against the host contract
 //                                            (plugin_checks.h); also --only ID..., --list,
-//                                            --seed N, --messages N, --timeout S
+//                                            --seed N, --messages N, --timeout S,
+//                                            --config FILE, --repeat N, --only-failed,
+//                                            --junit FILE, --report github
 //   zeth-host serve [OPTIONS] [SCENARIO...]  the desks in a browser (serve_command.h); also
 //                                            --port N (default 8270), --bind ADDRESS (default
 //                                            127.0.0.1), --virtual, --no-watch (watching the

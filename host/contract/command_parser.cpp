@@ -16,6 +16,18 @@ const std::map<std::string, std::string>& grammar() {
     return patterns;
 }
 
+} // namespace
+
+std::vector<std::string> commandVocabulary() {
+    std::vector<std::string> names;
+    for (const auto& [name, pattern] : grammar()) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+namespace {
+
 struct raw_argument {
     bool quoted = false;
     std::string text;

@@ -36,3 +36,6 @@ struct command_parse {
 };
 
 command_parse parseCommand(const std::string& text);
+
+// The two letters of every command the host knows, in alphabetical order.
+std::vector<std::string> commandVocabulary();

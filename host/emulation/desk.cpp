@@ -57,6 +57,7 @@ void desk::deliverControlEvent(const std::string& panelId, const std::string& co
     const event_parameter parameter(message);
     zeth_event_record event{nullptr, nullptr, panelId.c_str(), control.c_str(),
                             parameter.asPanelRecord()};
+    log.delivered(2);
     callPanel([&] { return "notify code 2 (control event " + control + " \"" + message + "\")"; },
               [&] { panel->notify(&event, 2); });
 }
@@ -66,6 +67,7 @@ void desk::deliverRevertive(std::int32_t device, std::int32_t destination, std::
         return;
     }
     zeth_revertive_record revertive{device, 0, destination, source};
+    log.delivered(1);
     callPanel(
         [&] {
             return "notify code 1 (revertive " + std::to_string(device) + " " +
@@ -80,6 +82,7 @@ void desk::deliverTick(int timer) {
     }
     // The timer id travels as the datum's own value.
     void* datum = reinterpret_cast<void*>(static_cast<std::intptr_t>(timer));
+    log.delivered(4);
     callPanel([&] { return "notify code 4 (tick of timer " + std::to_string(timer) + ")"; },
               [&] { panel->notify(datum, 4); });
 }
@@ -91,11 +94,13 @@ std::optional<std::string> desk::deliverQuery(const std::string& text) {
     std::vector<char> property(text.begin(), text.end());
     property.push_back('\0');
     std::optional<std::string> answer;
+    log.delivered(3);
     callPanel([&] { return "notify code 3 (query \"" + text + "\")"; },
               [&] {
                   void* given = panel->notify(property.data(), 3);
                   if (given != nullptr) {
                       answer = static_cast<const char*>(given);
+                      log.delivered(5);
                       panel->notify(given, 5); // the answer was the host's until now: hand it back
                   }
               });
@@ -106,10 +111,12 @@ void desk::deliverRaw(int code, void* data, const std::string& what) {
     if (closed()) {
         return;
     }
+    log.delivered(code);
     callPanel([&] { return what; },
               [&] {
                   void* given = panel->notify(data, code);
                   if (code == 3 && given != nullptr) {
+                      log.delivered(5);
                       panel->notify(given, 5);
                   }
               });

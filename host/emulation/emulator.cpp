@@ -8,7 +8,10 @@
 namespace {
 
 action_result problem(std::string text) {
-    return {false, std::move(text), std::nullopt};
+    action_result refused;
+    refused.done = false;
+    refused.problem = std::move(text);
+    return refused;
 }
 
 std::string seconds(std::int64_t milliseconds) {
@@ -141,6 +144,8 @@ action_result emulator::select(int deskNumber, const std::string& list, std::int
         return result;
     }
     control->properties["index"] = std::to_string(index);
+    result.control = listName;
+    result.layoutFile = shown->file;
     target->deliverControlEvent(panelId, listName, "index=" + std::to_string(index));
     afterCall();
     runUntil(time.now());
@@ -201,6 +206,8 @@ action_result emulator::click(int deskNumber, const std::string& controlName) {
     if (control.latching) {
         control.properties["index"] = "1";
     }
+    result.control = controlName;
+    result.layoutFile = shown->file;
     target->deliverControlEvent(panelId, controlName, "click");
     afterCall();
     runUntil(time.now());

@@ -59,6 +59,10 @@ struct action_result {
     bool done = true;
     std::string problem;
     std::optional<std::string> answer; // a query's answer; none: null
+    // The control (a button, a list) whose event reached the panel, and the file of the layout
+    // that holds it; empty when no control event was delivered (refused, disabled, not one).
+    std::string control;
+    std::string layoutFile;
 };
 
 class emulator {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 constexpr std::size_t maxShownProblems = 20;
@@ -15,3 +16,7 @@ constexpr std::size_t maxShownProblems = 20;
 // The problems one a line (no newline after the last), at most maxShownProblems of them and then
 // a line with how many more there are.
 std::string showProblems(const std::vector<std::string>& problems);
+
+// The known name nearest to name, when it is near enough to be what was meant (a few edits: at
+// most a third of its length, and at least one), for "did you mean ...?"; otherwise empty.
+std::string nearestName(std::string_view name, const std::vector<std::string>& known);

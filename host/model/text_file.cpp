@@ -40,9 +40,9 @@ void checkRegular(const std::string& path, const struct stat& status) {
     }
 }
 
-// The length of the UTF-8 sequence starting at text[at], or 0 when it is not one: no overlong
-// forms, no surrogates, nothing above U+10FFFF.
-std::size_t sequenceLength(const std::string& text, std::size_t at) {
+} // namespace
+
+std::size_t utf8SequenceLength(const std::string& text, std::size_t at) {
     const auto byte = [&](std::size_t i) {
         return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
     };
@@ -69,8 +69,6 @@ std::size_t sequenceLength(const std::string& text, std::size_t at) {
     return 0;
 }
 
-} // namespace
-
 void checkText(const std::string& text, const std::string& origin) {
     int line = 1;
     for (std::size_t at = 0; at < text.size();) {
@@ -80,7 +78,7 @@ void checkText(const std::string& text, const std::string& origin) {
         if (text[at] == '\n') {
             ++line;
         }
-        const std::size_t length = sequenceLength(text, at);
+        const std::size_t length = utf8SequenceLength(text, at);
         if (length == 0) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(text[at]));

@@ -28,6 +28,10 @@ std::string readTextFile(const std::string& path);
 // The text's lines, without their line ends ("\n", or "\r\n"); a last line without one counts.
 std::vector<std::string> splitLines(const std::string& text);
 
+// The length of the UTF-8 sequence starting at text[at], or 0 when there is none: no overlong
+// forms, no surrogates, nothing above U+10FFFF, nothing past the end of text.
+std::size_t utf8SequenceLength(const std::string& text, std::size_t at);
+
 // Checks text that did not come from readTextFile (a built-in file) the same way: origin names
 // it in the message. Throws text_file_error.
 void checkText(const std::string& text, const std::string& origin);

@@ -75,27 +75,6 @@ int tooDeepAt(const std::string& text) {
     return 0;
 }
 
-// The number of single-byte edits (insert, delete, replace, swap two neighbours) that turn one
-// name into the other.
-std::size_t editDistance(std::string_view from, std::string_view to) {
-    std::vector<std::vector<std::size_t>> cost(from.size() + 1,
-                                               std::vector<std::size_t>(to.size() + 1));
-    for (std::size_t i = 0; i <= from.size(); ++i) {
-        for (std::size_t j = 0; j <= to.size(); ++j) {
-            if (i == 0 || j == 0) {
-                cost[i][j] = i + j;
-                continue;
-            }
-            const std::size_t replace = cost[i - 1][j - 1] + (from[i - 1] == to[j - 1] ? 0 : 1);
-            cost[i][j] = std::min({cost[i - 1][j] + 1, cost[i][j - 1] + 1, replace});
-            if (i > 1 && j > 1 && from[i - 1] == to[j - 2] && from[i - 2] == to[j - 1]) {
-                cost[i][j] = std::min(cost[i][j], cost[i - 2][j - 2] + 1);
-            }
-        }
-    }
-    return cost[from.size()][to.size()];
-}
-
 // How the file wrote a key: "[[routers]]", "[routers]" or "routers".
 std::string writtenAs(const toml::key& key, const toml::node& value) {
     const std::string name(key.str());
@@ -159,16 +138,16 @@ void toml_reading::checkKeys(const toml::table& table, const std::vector<toml_ke
         const std::string written = writtenAs(key, value);
         std::string message =
             "unknown " + std::string(written[0] == '[' ? "table " : "key ") + written + in(inside);
-        const toml_key* nearest = nullptr;
-        std::size_t distance = std::numeric_limits<std::size_t>::max();
+        std::vector<std::string> knownNames;
         for (const toml_key& each : known) {
-            const std::size_t candidate = editDistance(key.str(), each.name);
-            if (candidate < distance) {
-                nearest = &each;
-                distance = candidate;
-            }
+            knownNames.emplace_back(each.name);
         }
-        if (nearest != nullptr && distance <= std::max<std::size_t>(1, nearest->name.size() / 3)) {
+        const std::string near = nearestName(key.str(), knownNames);
+        const toml_key* nearest = nullptr;
+        for (const toml_key& each : known) {
+            nearest = each.name == near ? &each : nearest;
+        }
+        if (nearest != nullptr) {
             const std::string name(nearest->shown());
             message += "; did you mean " + (name[0] == '[' ? name : "\"" + name + "\"") + "?";
         } else {

@@ -8,10 +8,38 @@ void run_log::beginAction() {
 
 void run_log::command(int deskNumber, const std::string& text) {
     sent.push_back({deskNumber, clock.now(), action, text});
+    const auto letter = [&](std::size_t at) {
+        return at < text.size() && text[at] >= 'A' && text[at] <= 'Z' ? text[at] - 'A' : -1;
+    };
+    const int first = letter(0);
+    const int second = letter(1);
+    if (first >= 0 && second >= 0) {
+        ++byName[static_cast<std::size_t>(first * 26 + second)];
+    } else {
+        ++otherCommands;
+    }
+}
+
+void run_log::delivered(int code) {
+    ++deliveries[code];
+}
+
+std::map<std::string, std::int64_t> run_log::commandCounts() const {
+    std::map<std::string, std::int64_t> counts;
+    for (std::size_t at = 0; at < byName.size(); ++at) {
+        if (byName[at] > 0) {
+            counts[{static_cast<char>('A' + at / 26), static_cast<char>('A' + at % 26)}] =
+                byName[at];
+        }
+    }
+    if (otherCommands > 0) {
+        counts["other"] = otherCommands;
+    }
+    return counts;
 }
 
 void run_log::report(int deskNumber, const violation& what) {
-    reported.push_back({deskNumber, clock.now(), action, what, false});
+    reported.push_back({deskNumber, clock.now(), action, what, false, record.line()});
     transcript_entry entry;
     entry.kind = entry_kind::violation;
     entry.time = clock.now();

@@ -9,7 +9,9 @@
 #include "transcript.h"
 #include "virtual_clock.h"
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,7 @@ struct logged_violation {
     std::uint64_t action = 0;
     violation what;
     bool expected = false;
+    int line = 0; // the scenario line being carried out (transcript::line)
 };
 
 class run_log {
@@ -36,6 +39,8 @@ public:
     void beginAction();
     void command(int deskNumber, const std::string& text);
     void report(int deskNumber, const violation& what);
+    // A message of this code reached a panel (the desk says so for each call it makes).
+    void delivered(int code);
 
     // Commands of desk (0: of every desk) sent since the current action began. Only the current
     // action's commands are kept, so a long run costs no more per command than a short one.
@@ -46,6 +51,12 @@ public:
     std::size_t unexpectedViolations() const;
     const std::vector<logged_violation>& violations() const { return reported; }
 
+    // Every command of the run so far, counted by its first two characters ("RC"), and every
+    // message delivered, counted by code: what a coverage report lists. Counting costs an
+    // increment, so a long run pays nothing for it.
+    std::map<std::string, std::int64_t> commandCounts() const;
+    std::map<int, std::int64_t> deliveryCounts() const { return deliveries; }
+
 private:
     transcript& record;
     const virtual_clock& clock;
@@ -53,4 +64,8 @@ private:
     std::vector<logged_command> sent; // of the current action only
     std::vector<logged_violation> reported;
     std::size_t firstOfAction = 0; // the current action's first violation in reported
+    // By two capital letters, 26 * 26 of them; any other start of a command counts as "other".
+    std::array<std::int64_t, 26 * 26> byName{};
+    std::int64_t otherCommands = 0;
+    std::map<int, std::int64_t> deliveries;
 };

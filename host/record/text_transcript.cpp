@@ -51,6 +51,11 @@ std::string text_transcript::replyText(const std::optional<std::string>& reply) 
     return text + "\"";
 }
 
+std::string text_transcript::expectationText(const transcript_entry& entry) {
+    return "expect " + entry.text + ": " + (entry.passed ? "ok" : "FAILED") +
+           (!entry.passed && !entry.detail.empty() ? ", " + entry.detail : std::string());
+}
+
 void text_transcript::write(const transcript_entry& entry) {
     if (!legendWritten && entry.kind != entry_kind::banner && entry.kind != entry_kind::comment) {
         out << '\n' << legend;
@@ -107,11 +112,7 @@ void text_transcript::write(const transcript_entry& entry) {
         out << "    = " << entry.text << '\n';
         break;
     case entry_kind::expectation:
-        out << "    expect " << entry.text << ": " << (entry.passed ? "ok" : "FAILED");
-        if (!entry.passed && !entry.detail.empty()) {
-            out << ", " << entry.detail;
-        }
-        out << '\n';
+        out << "    " << expectationText(entry) << '\n';
         break;
     case entry_kind::note:
         out << "    note: " << entry.text << '\n';

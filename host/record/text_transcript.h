@@ -28,6 +28,9 @@ public:
     static std::string timeText(std::int64_t milliseconds);
     // A reply as the transcript shows it: "text" with escapes, or null.
     static std::string replyText(const std::optional<std::string>& reply);
+    // An expectation's line without its indent: "expect crosspoint 20 102 = 9: FAILED, it
+    // carries 5".
+    static std::string expectationText(const transcript_entry& entry);
 
 private:
     std::ostream& out;

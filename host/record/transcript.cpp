@@ -9,6 +9,9 @@ std::uint64_t transcript::add(transcript_entry entry) {
     if (!listening()) {
         return serial;
     }
+    if (entry.line == 0) {
+        entry.line = currentLine;
+    }
     if (relayed != nullptr) {
         relayed->added(entry);
     }

@@ -40,6 +40,9 @@ struct transcript_entry {
     std::string cause;
     bool passed = true;
     bool continues = false; // a comment: continues the comment line just before it
+    // The scenario line whose step led to the entry (0: none, such as the start-up before the
+    // first step): where a report points a reader or a CI system. Not shown in the transcript.
+    int line = 0;
 };
 
 class transcript_writer {
@@ -71,8 +74,12 @@ public:
     void attach(transcript_writer& writer);
     // Every operation from now on also goes to relay, which must outlive the transcript.
     void relayTo(transcript_relay& relay) { relayed = &relay; }
-    // Adds an entry; returns its serial number (never 0).
+    // Adds an entry; returns its serial number (never 0). An entry without a line of its own
+    // gets the current scenario line.
     std::uint64_t add(transcript_entry entry);
+    // The scenario line being carried out from now on (0: none); set by the scenario runner.
+    void atLine(int line) { currentLine = line; }
+    int line() const { return currentLine; }
     // Entries added from now on wait until the matching release().
     void hold();
     void release();
@@ -94,4 +101,5 @@ private:
     std::vector<std::pair<std::uint64_t, transcript_entry>> held;
     int holds = 0;
     std::uint64_t nextSerial = 1;
+    int currentLine = 0;
 };

@@ -1,8 +1,12 @@
 #include "scenario_runner.h"
 
+#include "text_transcript.h"
+
 #include <algorithm>
+#include <limits>
 
 void scenario_runner::run(const scenario_step& step) {
+    record.atLine(step.line);
     if (isExpectation(step.what)) {
         expect(step);
         return;
@@ -77,12 +81,26 @@ void scenario_runner::action(const scenario_step& step) {
     if (!result.done) {
         cannot(result.problem);
     }
+    noteLayouts();
+    if (!result.control.empty()) {
+        reach.reached(result.layoutFile, result.control);
+    }
     host.showViews();
+}
+
+void scenario_runner::noteLayouts() {
+    for (int number = 1; number <= host.desks(); ++number) {
+        for (const auto& [id, shown] : host.deskNumbered(number)->panels()) {
+            reach.shown(shown);
+        }
+    }
 }
 
 void scenario_runner::cannot(const std::string& problem) {
     ++problems;
     lastRefused = true;
+    lastProblem = failing.size();
+    failing.push_back({record.line(), "cannot: " + problem, "not-carried-out"});
     transcript_entry entry;
     entry.kind = entry_kind::problem;
     entry.time = host.clock().now();
@@ -100,19 +118,23 @@ void scenario_runner::verdict(const scenario_step& step, const expectation_check
     entry.text = step.text.rfind("expect ", 0) == 0 ? step.text.substr(7) : step.text;
     entry.passed = outcome.met;
     entry.detail = outcome.met ? std::string() : outcome.found;
+    if (!outcome.met) {
+        failing.push_back({step.line, text_transcript::expectationText(entry), "expectation"});
+    }
     record.add(std::move(entry));
 }
 
 const layout_control* scenario_runner::control(int onDesk, const std::string& name,
-                                               std::string& problem) const {
+                                               std::string& problem, std::string& file) const {
     const desk* current = host.deskNumbered(onDesk);
     if (current == nullptr) {
         problem = "there is no desk " + std::to_string(onDesk);
         return nullptr;
     }
     for (const auto& [id, shown] : current->panels()) {
-        if (const layout_control* found = shown.control(name)) {
-            return found;
+        if (const layout_control* named = shown.control(name)) {
+            file = shown.file;
+            return named;
         }
     }
     problem = "desk " + std::to_string(onDesk) + " shows no control " + name;
@@ -126,12 +148,26 @@ void scenario_runner::expect(const scenario_step& step) {
         if (lastRefused) {
             lastRefused = false;
             --problems; // claimed: reported, but expected
+            if (lastProblem) {
+                failing.erase(failing.begin() + static_cast<std::ptrdiff_t>(*lastProblem));
+                lastProblem.reset();
+            }
         }
         return;
     case scenario_step::kind::expectViolation:
         verdict(step, {host.log().claimViolation(step.violation),
                        "no such violation during the last action"});
         return;
+    case scenario_step::kind::expectEnabled:
+    case scenario_step::kind::expectProperty: {
+        std::string problem;
+        std::string file;
+        if (control(deskNumber, step.name, problem, file) != nullptr) {
+            reach.lookedAt(file, step.name);
+        }
+        verdict(step, check(step, deskNumber));
+        return;
+    }
     default:
         verdict(step, check(step, deskNumber));
         return;
@@ -151,6 +187,7 @@ std::string quotedTexts(const std::vector<std::string>& texts) {
 
 expectation_check scenario_runner::check(const scenario_step& step, int onDesk) const {
     std::string problem;
+    std::string file;
     switch (step.what) {
     case scenario_step::kind::expectCrosspoint: {
         const auto device = host.routerDevice(step.name);
@@ -164,7 +201,7 @@ expectation_check scenario_runner::check(const scenario_step& step, int onDesk) 
         return {*source == step.source, "it carries " + std::to_string(*source)};
     }
     case scenario_step::kind::expectEnabled: {
-        const layout_control* found = control(onDesk, step.name, problem);
+        const layout_control* found = control(onDesk, step.name, problem, file);
         if (found == nullptr) {
             return {false, problem};
         }
@@ -172,7 +209,7 @@ expectation_check scenario_runner::check(const scenario_step& step, int onDesk) 
                 found->enabled ? "it is enabled" : "it is disabled"};
     }
     case scenario_step::kind::expectProperty: {
-        const layout_control* found = control(onDesk, step.name, problem);
+        const layout_control* found = control(onDesk, step.name, problem, file);
         if (found == nullptr) {
             return {false, problem};
         }
@@ -243,8 +280,20 @@ expectation_check scenario_runner::checkCommands(const scenario_step& step, int 
     return {met, "desk " + std::to_string(onDesk) + " sent " + quotedTexts(sent)};
 }
 
+std::string summaryText(const std::string& name, const scenario_outcome& outcome) {
+    return name + ": " + (outcome.passed() ? "passed" : "FAILED") + ", " +
+           std::to_string(outcome.met) + " expectations met, " + std::to_string(outcome.failed) +
+           " failed, " +
+           (outcome.notCarriedOut > 0
+                ? std::to_string(outcome.notCarriedOut) +
+                      (outcome.notCarriedOut == 1 ? " action" : " actions") + " not carried out, "
+                : std::string()) +
+           std::to_string(outcome.violations) + " contract violations";
+}
+
 scenario_outcome runScenario(const scenario& play, const std::string& name,
                              const scenario_setup& setup, transcript& record) {
+    record.atLine(0);
     const int desks = play.panels.value_or(setup.defaultDesks);
     transcript_entry banner;
     banner.kind = entry_kind::banner;
@@ -268,6 +317,7 @@ scenario_outcome runScenario(const scenario& play, const std::string& name,
     scenario_runner runner(host, record);
     try {
         host.start(desks);
+        runner.noteLayouts();
         host.showViews();
         for (std::size_t next = first; next < play.steps.size(); ++next) {
             runner.run(play.steps[next]);
@@ -278,6 +328,9 @@ scenario_outcome runScenario(const scenario& play, const std::string& name,
             throw;
         }
     }
+    // The deletion of the panels belongs to no line; what breaks there is reported last.
+    record.atLine(0);
+    const std::size_t beforeFinish = host.log().violations().size();
     host.finish();
 
     scenario_outcome outcome;
@@ -285,18 +338,34 @@ scenario_outcome runScenario(const scenario& play, const std::string& name,
     outcome.failed = runner.failed();
     outcome.notCarriedOut = runner.notCarriedOut();
     outcome.violations = host.log().unexpectedViolations();
+    std::vector<std::pair<int, scenario_failure>> ordered;
+    for (const scenario_failure& each : runner.failuresFound()) {
+        ordered.emplace_back(each.line, each);
+    }
+    const auto& violations = host.log().violations();
+    for (std::size_t at = 0; at < violations.size(); ++at) {
+        if (!violations[at].expected) {
+            const logged_violation& each = violations[at];
+            ordered.emplace_back(
+                at >= beforeFinish ? std::numeric_limits<int>::max() : each.line,
+                scenario_failure{each.line,
+                                 std::string(violationId(each.what.kind)) + ": " + each.what.detail,
+                                 std::string(violationId(each.what.kind))});
+        }
+    }
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [key, each] : ordered) {
+        outcome.failures.push_back(std::move(each));
+    }
+    outcome.coverage = runner.coverage();
+    outcome.coverage.commandsSent(host.log().commandCounts());
+    outcome.coverage.messagesDelivered(host.log().deliveryCounts());
+
     transcript_entry summary;
     summary.kind = entry_kind::summary;
     summary.time = host.clock().now();
-    summary.text =
-        name + ": " + (outcome.passed() ? "passed" : "FAILED") + ", " +
-        std::to_string(outcome.met) + " expectations met, " + std::to_string(outcome.failed) +
-        " failed, " +
-        (outcome.notCarriedOut > 0
-             ? std::to_string(outcome.notCarriedOut) +
-                   (outcome.notCarriedOut == 1 ? " action" : " actions") + " not carried out, "
-             : std::string()) +
-        std::to_string(outcome.violations) + " contract violations";
+    summary.text = summaryText(name, outcome);
     record.add(std::move(summary));
     return outcome;
 }

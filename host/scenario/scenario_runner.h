@@ -8,14 +8,29 @@
 // reported and counts as a failure, unless an "expect refused" right after it claims it.
 //
 // runScenario() plays a whole scenario on a fresh emulator: creates the desks, runs the steps,
-// deletes the panels and writes a summary line.
+// deletes the panels and writes a summary line. Every transcript entry is stamped with the
+// scenario line whose step led to it, and what failed is kept with its line (scenario_failure),
+// so that a report can point at the line; the coverage of the layouts is gathered on the way.
+//
+// Whether a scenario passed, and what counts as its failures, is decided here and nowhere else:
+// failed expectations, actions not carried out that no "expect refused" claimed, and contract
+// violations that no "expect violation" claimed.
 #pragma once
 
 #include "emulator.h"
+#include "scenario_coverage.h"
 #include "scenario_parser.h"
 #include "transcript.h"
 
 #include <string>
+
+// One thing that failed a scenario: its line (0: none, such as the start-up or the deletion of
+// the panels at the end) and one line saying what failed, as the transcript says it.
+struct scenario_failure {
+    int line = 0;
+    std::string message;
+    std::string kind; // "expectation", "not-carried-out", or the violation's id
+};
 
 // An expectation's outcome: met, or what was found instead.
 struct expectation_check {
@@ -34,6 +49,13 @@ public:
     // Actions that could not be carried out (no such control, router, desk).
     int notCarriedOut() const { return problems; }
     int currentDesk() const { return deskNumber; }
+    // Failed expectations and unclaimed actions not carried out, in the order they came.
+    const std::vector<scenario_failure>& failuresFound() const { return failing; }
+    // What the steps reached of the layouts the desks show (commands and messages are the
+    // run log's: runScenario adds them).
+    const scenario_coverage& coverage() const { return reach; }
+    // Every layout the desks show now counts in the coverage, reached or not.
+    void noteLayouts();
 
     // Checks an expectation against the desk deskNumber as run() would, but writes nothing and
     // counts nothing: for a tool that keeps an expectation only when it holds. "expect refused"
@@ -47,7 +69,9 @@ private:
     // Writes and counts an expectation's outcome.
     void verdict(const scenario_step& step, const expectation_check& outcome);
     void cannot(const std::string& problem);
-    const layout_control* control(int onDesk, const std::string& name, std::string& problem) const;
+    // The control of the desk onDesk; file gets the file of the layout that holds it.
+    const layout_control* control(int onDesk, const std::string& name, std::string& problem,
+                                  std::string& file) const;
 
     emulator& host;
     transcript& record;
@@ -60,6 +84,9 @@ private:
     int passed = 0;
     int failures = 0;
     int problems = 0;
+    std::vector<scenario_failure> failing;
+    std::optional<std::size_t> lastProblem; // in failing: the last action's, until claimed
+    scenario_coverage reach;
 };
 
 // What a whole scenario run needs besides the scenario itself.
@@ -77,7 +104,14 @@ struct scenario_outcome {
     int notCarriedOut = 0;
     std::size_t violations = 0; // contract violations no expectation claimed
     bool passed() const { return failed == 0 && notCarriedOut == 0 && violations == 0; }
+    // Everything that failed it, by line; the violations at the end (the panels' deletion) last.
+    std::vector<scenario_failure> failures;
+    scenario_coverage coverage;
 };
+
+// The summary line of a scenario: "NAME: passed, 3 expectations met, 0 failed, 0 contract
+// violations".
+std::string summaryText(const std::string& name, const scenario_outcome& outcome);
 
 // Plays the scenario; name is how the banner and the summary call it. A runaway panel ends it
 // early, failed. Throws plugin_error when the plug-in cannot be loaded or gives no panel, and

@@ -43,17 +43,22 @@ int runBody(const supervised_body& body, supervised_run& run) {
 
 } // namespace
 
-int runInProcess(const supervised_body& body, transcript& record, std::ostream& messages) {
+int runInProcess(const supervised_body& body, transcript& record, std::ostream& messages,
+                 const result_handler& resultArrived) {
     silent_monitor nobody;
-    supervised_run run{record, nobody, messages};
+    supervised_run run{record, nobody, messages, [&](const std::string& result) {
+                           if (resultArrived) {
+                               resultArrived(result);
+                           }
+                       }};
     return runBody(body, run);
 }
 
 #if defined(_WIN32)
 
 int runSupervised(const supervision&, const supervised_body& body, transcript& record,
-                  std::ostream& messages) {
-    return runInProcess(body, record, messages);
+                  std::ostream& messages, const result_handler& resultArrived) {
+    return runInProcess(body, record, messages, resultArrived);
 }
 
 #else
@@ -84,6 +89,7 @@ public:
         send({frame_kind::callBegins, {}, 0, deskNumber, 0, what});
     }
     void callReturned() override { send({frame_kind::callReturned, {}, 0, 0, 0, {}}); }
+    void result(const std::string& found) { send({frame_kind::result, {}, 0, 0, 0, found}); }
     void finished(int status) {
         stream.flush();
         send({frame_kind::finished, {}, 0, 0, status, {}});
@@ -139,7 +145,8 @@ private:
     child_channel channel(descriptor);
     transcript record;
     record.relayTo(channel);
-    supervised_run run{record, channel, channel.messages()};
+    supervised_run run{record, channel, channel.messages(),
+                       [&](const std::string& found) { channel.result(found); }};
     const int status = runBody(body, run);
     channel.finished(status);
     // _exit: the parent's buffered output and static objects are the parent's to flush and end.
@@ -156,8 +163,8 @@ struct call_in_progress {
 // What the supervisor knows of the child's run, frame by frame.
 class run_watch {
 public:
-    run_watch(transcript& output, std::ostream& userMessages)
-        : record(output), messages(userMessages) {}
+    run_watch(transcript& output, std::ostream& userMessages, const result_handler& results)
+        : record(output), messages(userMessages), resultArrived(results) {}
 
     void take(wire_frame& frame) {
         switch (frame.kind) {
@@ -165,6 +172,7 @@ public:
             if (frame.entry.kind == entry_kind::action) {
                 lastAction = frame.entry.text;
             }
+            lastLine = frame.entry.line != 0 ? frame.entry.line : lastLine;
             record.add(std::move(frame.entry));
             break;
         case frame_kind::held:
@@ -186,6 +194,11 @@ public:
         case frame_kind::message:
             messages << frame.text << std::flush;
             break;
+        case frame_kind::result:
+            if (resultArrived) {
+                resultArrived(frame.text);
+            }
+            break;
         case frame_kind::finished:
             status = frame.status;
             break;
@@ -198,6 +211,7 @@ public:
         transcript_entry entry;
         entry.kind = entry_kind::violation;
         entry.deskNumber = call ? call->deskNumber : 0;
+        entry.line = lastLine; // the scenario line that led to the call
         entry.id = std::string(violationId(kind));
         entry.detail = "the plug-in \"" + pluginFile + "\" " + happened +
                        (call ? " in " + call->what + " on desk " + std::to_string(call->deskNumber)
@@ -212,7 +226,9 @@ public:
 private:
     transcript& record;
     std::ostream& messages;
+    const result_handler& resultArrived;
     std::string lastAction;
+    int lastLine = 0;
 };
 
 std::string signalText(int signal) {
@@ -233,7 +249,7 @@ std::string secondsText(double seconds) {
 } // namespace
 
 int runSupervised(const supervision& settings, const supervised_body& body, transcript& record,
-                  std::ostream& messages) {
+                  std::ostream& messages, const result_handler& resultArrived) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) {
         messages << "zeth-host: cannot make a pipe for the plug-in's process ("
@@ -271,7 +287,7 @@ int runSupervised(const supervision& settings, const supervised_body& body, tran
         settings.childStarted(static_cast<int>(child));
     }
 
-    run_watch watch(record, messages);
+    run_watch watch(record, messages, resultArrived);
     frame_reader frames;
     bool hung = false;
     bool outputLost = false;

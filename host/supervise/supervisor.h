@@ -34,12 +34,18 @@ struct supervision {
     std::function<void(int)> childStarted;
 };
 
+// Given, in this process, each result the body sent (supervised_run::sendResult), in order with
+// the transcript; null: results are dropped.
+using result_handler = std::function<void(const std::string&)>;
+
 // What the body works with. The transcript and the monitor reach the supervisor; messages
 // (errors, prompts) reach the user in order with the transcript.
 struct supervised_run {
     transcript& record;
     call_monitor& calls;
     std::ostream& messages;
+    // Hands a result (a text of the caller's own form) to the caller's result_handler.
+    std::function<void(const std::string&)> sendResult;
 };
 
 // The body returns the run's exit status (0 passed, 1 failed, 2 could not run). An exception from
@@ -49,6 +55,7 @@ using supervised_body = std::function<int(supervised_run&)>;
 // Runs body in a child process and returns the run's exit status. Where processes cannot be
 // forked (Windows), runs it in this process.
 int runSupervised(const supervision& settings, const supervised_body& body, transcript& record,
-                  std::ostream& messages);
+                  std::ostream& messages, const result_handler& resultArrived = {});
 // Runs body in this process: for a debugger, which should stop where the plug-in crashes.
-int runInProcess(const supervised_body& body, transcript& record, std::ostream& messages);
+int runInProcess(const supervised_body& body, transcript& record, std::ostream& messages,
+                 const result_handler& resultArrived = {});

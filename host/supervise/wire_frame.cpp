@@ -66,6 +66,7 @@ void putEntry(std::string& out, const transcript_entry& entry) {
     putText(out, entry.cause);
     putNumber(out, entry.passed ? 1 : 0, 1);
     putNumber(out, entry.continues ? 1 : 0, 1);
+    putNumber(out, static_cast<std::uint32_t>(entry.line), 4);
 }
 
 transcript_entry readEntry(payload_reader& in) {
@@ -86,6 +87,7 @@ transcript_entry readEntry(payload_reader& in) {
     entry.cause = in.text();
     entry.passed = in.number(1) != 0;
     entry.continues = in.number(1) != 0;
+    entry.line = static_cast<std::int32_t>(static_cast<std::uint32_t>(in.number(4)));
     return entry;
 }
 
@@ -105,6 +107,7 @@ std::string encodeFrame(const wire_frame& frame) {
         putText(payload, frame.text);
         break;
     case frame_kind::message:
+    case frame_kind::result:
         putText(payload, frame.text);
         break;
     case frame_kind::finished:
@@ -133,7 +136,7 @@ std::optional<wire_frame> frame_reader::next() {
                   << (8 * i);
     }
     const auto kind = static_cast<unsigned char>(pending[start]);
-    if (length > largestFrame || kind > static_cast<unsigned char>(frame_kind::finished)) {
+    if (length > largestFrame || kind > static_cast<unsigned char>(frame_kind::result)) {
         broken = true;
         return std::nullopt;
     }
@@ -162,6 +165,7 @@ std::optional<wire_frame> frame_reader::next() {
         frame.text = in.text();
         break;
     case frame_kind::message:
+    case frame_kind::result:
         frame.text = in.text();
         break;
     case frame_kind::finished:

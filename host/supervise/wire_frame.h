@@ -22,6 +22,7 @@ enum class frame_kind : std::uint8_t {
     callReturned, // -
     message,      // text for the user
     finished,     // status: the run is over, with this exit status
+    result,       // text: what the body found, for the caller of runSupervised (its own form)
 };
 
 struct wire_frame {

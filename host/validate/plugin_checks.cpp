@@ -1,5 +1,6 @@
 #include "plugin_checks.h"
 
+#include "command_parser.h"
 #include "emulator.h"
 #include "event_parameter.h"
 #include "operator_session.h"
@@ -56,17 +57,29 @@ public:
 
     // Creates desk 1. Nothing when it stands; otherwise the finding that ends the check: a
     // layout that cannot be read is the set-up's problem (skipped), a runaway panel the panel's.
-    std::optional<check_finding> start() {
+    // A layout that cannot be read after the panel showed one is the panel's own doing: the
+    // check that reports it (reportsLayouts) fails, the others are skipped.
+    std::optional<check_finding> start(bool reportsLayouts = false) {
         try {
             host.start(1);
         } catch (const run_halted& halted) {
-            return halt(halted);
+            return halt(halted, reportsLayouts);
         }
         return std::nullopt;
     }
 
-    std::optional<check_finding> halt(const run_halted& halted) const {
+    std::optional<check_finding> halt(const run_halted& halted, bool reportsLayouts) const {
         if (halted.reason().why == run_halt::cause::unusableLayout) {
+            const desk* made = host.deskNumbered(1);
+            if (made != nullptr && !made->panels().empty()) {
+                return reportsLayouts
+                           ? failed("after its first layout the panel shows one that cannot be "
+                                    "read (" +
+                                    halted.reason().problem + ")")
+                           : check_finding{check_outcome::skipped,
+                                           "the panel shows a layout that cannot be read, "
+                                           "which start-up reports"};
+            }
             return check_finding{check_outcome::skipped,
                                  "the panel's layout cannot be read (" + halted.reason().problem +
                                      "); name its folder with --panel-path"};
@@ -200,15 +213,40 @@ check_finding checkNullHost(const validation_settings& settings, call_monitor& c
     return passed("the factory answers null for a null host");
 }
 
+// The first command of these that starts a timer with an interval shorter than a host can keep,
+// as a reason: "\"ET 1 1\" starts timer 1 every 1 ms, ...". None when there is none.
+std::optional<std::string> fastTimer(const validation_settings& settings,
+                                     const std::vector<const logged_command*>& commands) {
+    for (const logged_command* each : commands) {
+        if (each->text.rfind("ET ", 0) != 0) {
+            continue;
+        }
+        const command_parse parsed = parseCommand(each->text);
+        if (parsed.command && parsed.command->numbers.size() == 2 &&
+            parsed.command->numbers[1] < settings.shortestTimer) {
+            return "\"" + each->text + "\" starts timer " +
+                   std::to_string(parsed.command->numbers[0]) + " every " +
+                   std::to_string(parsed.command->numbers[1]) +
+                   " ms, more often than a host can "
+                   "keep (every " +
+                   std::to_string(settings.shortestTimer) + " ms at most)";
+        }
+    }
+    return std::nullopt;
+}
+
 check_finding checkStartUp(const validation_settings& settings, call_monitor& calls) {
     probe run(settings, calls);
-    if (auto stopped = run.start()) {
+    if (auto stopped = run.start(true)) {
         return *stopped;
     }
     if (auto broken = run.brokenSince(0)) {
         return *broken;
     }
     const std::size_t sent = run.host.log().commandsOfAction(0).size();
+    if (const auto fast = fastTimer(settings, run.host.log().commandsOfAction(0))) {
+        return {check_outcome::warning, "at start-up " + *fast};
+    }
     if (run.host.deskNumbered(1)->panels().empty()) {
         return {check_outcome::warning,
                 std::to_string(sent) + " start-up commands, none of which shows a layout (\"PS\")"};
@@ -467,6 +505,7 @@ std::string milliseconds(double seconds) {
 struct session_play {
     std::int64_t played = 0;
     std::optional<check_finding> broken;
+    std::optional<std::string> fastTimer; // the first timer started too fast, and when
 };
 
 session_play playSession(probe& run, const validation_settings& settings, std::ofstream* file) {
@@ -486,6 +525,12 @@ session_play playSession(probe& run, const validation_settings& settings, std::o
             }
             const auto step = parseScenarioLine(line, "the session", 1);
             runner.run(*step);
+            if (!play.fastTimer) {
+                if (const auto fast = fastTimer(settings, run.host.log().commandsOfAction(0))) {
+                    play.fastTimer =
+                        "at action " + std::to_string(play.played + 1) + " (" + line + ") " + *fast;
+                }
+            }
             if (auto broken = run.brokenSince(since)) {
                 broken->reason +=
                     ", at action " + std::to_string(play.played + 1) + " (" + line + ")";
@@ -547,8 +592,13 @@ check_finding checkOperatorSession(const validation_settings& settings, call_mon
                 "the desk shows no enabled control and the facility has no router: nothing to "
                 "act on"};
     }
-    return passed(std::to_string(play.played) + " operator actions (seed " +
-                  std::to_string(settings.seed) + "), the contract kept on every message");
+    const std::string done = std::to_string(play.played) + " operator actions (seed " +
+                             std::to_string(settings.seed) +
+                             "), the contract kept on every message";
+    if (play.fastTimer) {
+        return {check_outcome::warning, done + "; but " + *play.fastTimer};
+    }
+    return passed(done);
 }
 
 check_finding checkMessageTime(const validation_settings& settings, call_monitor& calls) {

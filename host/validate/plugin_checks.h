@@ -27,9 +27,11 @@ struct validation_settings {
     layout_store layouts;     // the built-in layouts
     std::string panelPath;    // handed to the factory; empty: the facility's
     std::uint64_t seed = 1;
-    std::int64_t messages = 10000; // operator actions in the random session
-    double timeout = 10.0;         // seconds one call into the plug-in may take
-    double slowMessage = 0.010;    // seconds one message may keep the host's thread
+    std::int64_t messages = 10000;           // operator actions in the random session
+    double timeout = 10.0;                   // seconds one call into the plug-in may take
+    std::string timeoutSource = "--timeout"; // where timeout was set, for the report of a hang
+    double slowMessage = 0.010;              // seconds one message may keep the host's thread
+    std::int32_t shortestTimer = 10;         // milliseconds: a shorter interval no host can keep
     // operator-session: the scenario file the session is written to, line by line as it is
     // played, so that it holds the session up to the failing action whatever ends the process.
     std::string sessionFile;

@@ -1,8 +1,12 @@
 #include "validation_run.h"
 
+#include "github_annotation.h"
+#include "junit_report.h"
+#include "problem_list.h"
 #include "replay_command.h"
 #include "scenario_parser.h"
 #include "supervisor.h"
+#include "text_file.h"
 #include "violation_kind.h"
 
 #include <nlohmann/json.hpp>
@@ -24,6 +28,8 @@ struct check_result {
     check_finding finding;
     double seconds = 0.0;
     std::string scenario; // the saved session, if any
+    // operator-session with several seeds: each seed's own result (seed in the id's place).
+    std::vector<std::pair<std::uint64_t, check_result>> sessions;
 };
 
 // Keeps the violation the supervisor adds when the check's process dies or hangs.
@@ -73,7 +79,7 @@ check_finding runInChild(const plugin_check& check, const validation_settings& s
     supervision watch;
     watch.pluginFile = settings.pluginFile;
     watch.callTimeout = settings.timeout;
-    watch.timeoutOption = "--timeout";
+    watch.timeoutOption = settings.timeoutSource;
     const int status = runSupervised(watch, body, record, said);
     if (deaths.last) {
         const auto kind = violationFromId(deaths.last->id);
@@ -120,7 +126,7 @@ check_result runSession(const plugin_check& check, const validation_request& req
     }
     validation_settings playing = settings;
     playing.sessionFile = file.string();
-    check_result result{std::string(check.id), runInChild(check, playing), 0.0, {}};
+    check_result result{std::string(check.id), runInChild(check, playing), 0.0, {}, {}};
     if (!outcomeFailsRun(result.finding.outcome)) {
         std::filesystem::remove(file);
         return result;
@@ -158,12 +164,105 @@ check_result runSession(const plugin_check& check, const validation_request& req
     return result;
 }
 
+// The operator session with each seed asked for; one seed's result is the check's own, several
+// are summed up with each seed's result kept.
+check_result runSessions(const plugin_check& check, const validation_request& request) {
+    if (request.repeat <= 1) {
+        return runSession(check, request);
+    }
+    check_result total{std::string(check.id), {}, 0.0, {}, {}};
+    std::vector<std::string> failing;
+    validation_request each = request;
+    for (std::int64_t n = 0; n < request.repeat; ++n) {
+        each.settings.seed = request.settings.seed + static_cast<std::uint64_t>(n);
+        check_result one = runSession(check, each);
+        if (outcomeFailsRun(one.finding.outcome)) {
+            if (failing.empty()) {
+                total.finding.outcome = one.finding.outcome;
+                total.scenario = one.scenario;
+            }
+            failing.push_back(std::to_string(each.settings.seed));
+        }
+        total.sessions.emplace_back(each.settings.seed, std::move(one));
+    }
+    const std::string seeds = "seeds " + std::to_string(request.settings.seed) + " to " +
+                              std::to_string(each.settings.seed);
+    if (failing.empty()) {
+        total.finding = total.sessions.front().second.finding;
+        if (total.finding.outcome == check_outcome::passed) {
+            total.finding.reason = std::to_string(request.repeat) + " operator sessions (" + seeds +
+                                   "), the contract kept on every message";
+        }
+        return total;
+    }
+    std::string named;
+    for (const std::string& seed : failing) {
+        named += (named.empty() ? "" : ", ") + seed;
+    }
+    total.finding.reason = std::to_string(failing.size()) + " of " +
+                           std::to_string(request.repeat) + " operator sessions failed (" + seeds +
+                           "; failing: " + named + "), each saved as a scenario (below)";
+    return total;
+}
+
 std::string resultLine(const check_result& result) {
     std::string outcome(outcomeName(result.finding.outcome));
     outcome.resize(std::max(outcomeColumn, outcome.size() + 1), ' ');
     std::string id = result.id;
     id.resize(std::max(idColumn, id.size() + 1), ' ');
-    return outcome + id + result.finding.reason + "\n";
+    std::string lines = outcome + id + result.finding.reason + "\n";
+    for (const auto& [seed, one] : result.sessions) {
+        if (outcomeFailsRun(one.finding.outcome)) {
+            lines += std::string(outcomeColumn + idColumn, ' ') + "seed " + std::to_string(seed) +
+                     ": " + std::string(outcomeName(one.finding.outcome)) + ", " +
+                     one.finding.reason + "\n";
+        }
+    }
+    return lines;
+}
+
+junit_case testcaseOf(const check_result& result, const std::string& scenarioText) {
+    junit_case testcase;
+    testcase.name = result.id;
+    testcase.classname = "zeth-host.validate";
+    testcase.seconds = result.seconds;
+    const check_outcome outcome = result.finding.outcome;
+    if (outcome == check_outcome::skipped) {
+        testcase.outcome = junit_case::result::skipped;
+        testcase.message = result.finding.reason;
+    } else if (outcomeFailsRun(outcome)) {
+        testcase.outcome = junit_case::result::failed;
+        testcase.type = std::string(outcomeName(outcome));
+        testcase.message = result.finding.reason;
+        testcase.body = resultLine(result);
+        if (!scenarioText.empty()) {
+            testcase.body += "\nThe saved session, " + result.scenario + ":\n" + scenarioText;
+        }
+    } else if (outcome == check_outcome::warning) {
+        testcase.output = "warning: " + result.finding.reason + "\n";
+    }
+    return testcase;
+}
+
+// The saved session's text, for a report; empty when there is none.
+std::string savedSession(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    try {
+        return readTextFile(path);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+// The lines of a text.
+int lineCount(const std::string& text) {
+    int lines = 0;
+    for (const char c : text) {
+        lines += c == '\n' ? 1 : 0;
+    }
+    return lines;
 }
 
 std::string summaryLine(const std::map<std::string, int>& counts, std::size_t checks, int status) {
@@ -199,8 +298,14 @@ int runValidation(const validation_request& request, std::ostream& report, std::
     for (const std::string& id : request.only) {
         const plugin_check* check = checkNamed(id);
         if (check == nullptr) {
-            throw validation_error("there is no check \"" + id +
-                                   "\"; zeth-host validate --list shows every id");
+            std::vector<std::string> ids;
+            for (const plugin_check& each : pluginChecks()) {
+                ids.emplace_back(each.id);
+            }
+            const std::string nearest = nearestName(id, ids);
+            throw validation_error("there is no check \"" + id + "\"" +
+                                   (nearest.empty() ? "" : "; did you mean \"" + nearest + "\"?") +
+                                   "; zeth-host validate --list shows every id");
         }
         chosen.push_back(check);
     }
@@ -227,15 +332,32 @@ int runValidation(const validation_request& request, std::ostream& report, std::
     std::vector<check_result> results;
     std::map<std::string, int> counts;
     int status = 0;
+    const std::string timestamp = junitTimestamp();
+    const auto runBegan = std::chrono::steady_clock::now();
     for (const plugin_check* check : chosen) {
         const auto began = std::chrono::steady_clock::now();
-        check_result result =
-            check->id == operatorSessionId
-                ? runSession(*check, request)
-                : check_result{std::string(check->id), runInChild(*check, settings), 0.0, {}};
+        const std::string id(check->id);
+        validation_request own = request;
+        if (const auto limit = request.config.timeouts.find(id);
+            limit != request.config.timeouts.end()) {
+            own.settings.timeout = limit->second;
+            own.settings.timeoutSource = "timeouts in " + request.config.file;
+        }
+        check_result result{id, {}, 0.0, {}, {}};
+        if (const auto skip = request.config.skips.find(id); skip != request.config.skips.end()) {
+            result.finding = {check_outcome::skipped, skip->second.reason + " (" +
+                                                          request.config.file + ":" +
+                                                          std::to_string(skip->second.line) + ")"};
+        } else if (check->id == operatorSessionId) {
+            result = runSessions(*check, own);
+        } else {
+            result.finding = runInChild(*check, own.settings);
+        }
         result.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-        lines << resultLine(result) << std::flush;
+        if (!request.onlyFailed || result.finding.outcome != check_outcome::passed) {
+            lines << resultLine(result) << std::flush;
+        }
         ++counts[std::string(outcomeName(result.finding.outcome))];
         if (outcomeFailsRun(result.finding.outcome)) {
             status = 1;
@@ -254,14 +376,26 @@ int runValidation(const validation_request& request, std::ostream& report, std::
         document["messages"] = settings.messages;
         document["timeout"] = settings.timeout;
         nlohmann::ordered_json checks = nlohmann::ordered_json::array();
+        const auto scenarioOf = [](const check_result& each) {
+            return each.scenario.empty() ? nlohmann::ordered_json(nullptr)
+                                         : nlohmann::ordered_json(each.scenario);
+        };
         for (const check_result& each : results) {
-            checks.push_back(
-                {{"id", each.id},
-                 {"outcome", outcomeName(each.finding.outcome)},
-                 {"reason", each.finding.reason},
-                 {"seconds", each.seconds},
-                 {"scenario", each.scenario.empty() ? nlohmann::ordered_json(nullptr)
-                                                    : nlohmann::ordered_json(each.scenario)}});
+            checks.push_back({{"id", each.id},
+                              {"outcome", outcomeName(each.finding.outcome)},
+                              {"reason", each.finding.reason},
+                              {"seconds", each.seconds},
+                              {"scenario", scenarioOf(each)}});
+            if (!each.sessions.empty()) {
+                nlohmann::ordered_json sessions = nlohmann::ordered_json::array();
+                for (const auto& [seed, one] : each.sessions) {
+                    sessions.push_back({{"seed", seed},
+                                        {"outcome", outcomeName(one.finding.outcome)},
+                                        {"reason", one.finding.reason},
+                                        {"scenario", scenarioOf(one)}});
+                }
+                checks.back()["sessions"] = sessions;
+            }
         }
         document["checks"] = checks;
         nlohmann::ordered_json tally;
@@ -277,6 +411,34 @@ int runValidation(const validation_request& request, std::ostream& report, std::
         report << document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
                << '\n'
                << std::flush;
+    }
+
+    if (request.githubReport) {
+        // On the saved session's failing line where there is one, else on the plug-in.
+        for (const check_result& each : results) {
+            const check_outcome outcome = each.finding.outcome;
+            if (!outcomeFailsRun(outcome) && outcome != check_outcome::warning) {
+                continue;
+            }
+            const std::string saved = savedSession(each.scenario);
+            lines << githubAnnotation(outcomeFailsRun(outcome) ? "error" : "warning",
+                                      saved.empty() ? settings.pluginFile : each.scenario,
+                                      saved.empty() ? 0 : lineCount(saved),
+                                      std::string(outcomeName(outcome)) + " " + each.id + ": " +
+                                          each.finding.reason);
+        }
+        lines << std::flush;
+    }
+    if (!request.junitFile.empty()) {
+        junit_suite suite;
+        suite.name = "zeth-host validate " + settings.pluginFile;
+        suite.timestamp = timestamp;
+        suite.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - runBegan).count();
+        for (const check_result& each : results) {
+            suite.cases.push_back(testcaseOf(each, savedSession(each.scenario)));
+        }
+        writeJunitFile(request.junitFile, suite); // throws: status 2
     }
     return status;
 }

@@ -8,11 +8,21 @@
 // and replayed once more in a fresh process to show that they fail again; the check's reason
 // names the file and the command that replays it.
 //
-// Output: one line per check as it finishes ("OUTCOME  ID  REASON"), then a summary. With json
-// the lines go to progress instead and report gets one JSON document at the end:
+// A configuration (validation_config.h) skips checks, each with its reason, and gives checks
+// their own time limit. With repeat N the operator session runs with the seeds seed to
+// seed + N - 1, and each failing seed is reported with its saved scenario.
+//
+// Output: one line per check as it finishes ("OUTCOME  ID  REASON"; with onlyFailed, none for a
+// check that passed), below operator-session's line one line per failing seed when it repeats,
+// then a summary. With json the lines go to progress instead and report gets one JSON document
+// at the end:
 //   {"plugin", "facility", "panel_path", "seed", "messages", "timeout",
 //    "checks": [{"id", "outcome", "reason", "seconds", "scenario"}],   scenario: a path or null
 //    "counts": {"passed", "failed", "skipped", "warning", "crashed", "timed-out"}, "status"}
+// With repeat above 1, operator-session's entry also has "sessions": [{"seed", "outcome",
+// "reason", "scenario"}], one per seed. Then, as asked: a JUnit report (one testcase per check)
+// and an annotation line of the GitHub CI system per check that failed or warned (on progress
+// with json, else on report).
 //
 // Called by the command line on the program's main thread, with no other threads running (it
 // forks). The exit status: 0 when no check failed, crashed or timed out, 1 otherwise. Problems
@@ -21,6 +31,7 @@
 #pragma once
 
 #include "plugin_checks.h"
+#include "validation_config.h"
 
 #include <ostream>
 #include <stdexcept>
@@ -37,6 +48,11 @@ struct validation_request {
     std::vector<std::string> only; // the ids of the checks to run; empty: every check
     bool json = false;
     std::string scenarioFolder = "."; // where a failing session's scenario file goes
+    validation_config config;         // skips and per-check time limits
+    std::int64_t repeat = 1;          // seeds of the operator session
+    bool onlyFailed = false;
+    std::string junitFile; // empty: no JUnit report
+    bool githubReport = false;
 };
 
 int runValidation(const validation_request& request, std::ostream& report, std::ostream& progress);

@@ -151,4 +151,49 @@ TEST(front_end, jsonWritesOneObjectPerLine) {
     EXPECT_EQ(last, "summary");
 }
 
+// --coverage: what the scenarios reached of R7_DESK's layout, and what nothing reached.
+TEST(front_end, coverageNamesWhatNothingReached) {
+    const std::string play = scenarioFile("zeth_coverage.zeth",
+                                          "select \"Studio A\"\nclick Dest_2\nexpect enabled Take\n"
+                                          "expect property Take statesheet = KX_TakeHigh\n");
+    const finished covered = run({"run", "--coverage", play});
+    EXPECT_EQ(covered.status, 0) << covered.err;
+    EXPECT_THAT(covered.out, ::testing::ContainsRegex("\n    Dest_2 +button +1 +0\n"));
+    EXPECT_THAT(covered.out, ::testing::ContainsRegex("\n    Take +button +0 +2\n"));
+    EXPECT_THAT(covered.out, ::testing::ContainsRegex("never clicked: [^;]*Clear"));
+    EXPECT_THAT(covered.out, HasSubstr("RN 0, RP 8, RR 8"));
+    EXPECT_THAT(covered.out, HasSubstr("2 control event 2"));
+
+    // Over the whole set of scenarios it names nothing that one of them works or looks at.
+    std::vector<std::string> arguments = {"run", "--json", "--coverage"};
+    std::string lines;
+    for (const auto& each :
+         std::filesystem::directory_iterator(std::string(ZETH_HOST_EXAMPLES) + "/../../tests/"
+                                                                               "scenarios")) {
+        if (each.path().extension() == ".zeth") {
+            arguments.push_back(each.path().string());
+            std::ifstream in(each.path());
+            for (std::string line; std::getline(in, line);) {
+                lines += line + "\n";
+            }
+        }
+    }
+    const finished all = run(arguments);
+    const std::string last = all.out.substr(all.out.rfind('\n', all.out.size() - 2) + 1);
+    const nlohmann::json coverage = nlohmann::json::parse(last);
+    ASSERT_EQ(coverage["kind"], "coverage") << last;
+    EXPECT_EQ(coverage["files"], arguments.size() - 3);
+    EXPECT_THAT(coverage["left_out"], ::testing::IsEmpty());
+    EXPECT_THAT(coverage["never"]["selected"], ::testing::IsEmpty());
+    for (const std::string name : coverage["never"]["clicked"]) {
+        EXPECT_THAT(lines, ::testing::Not(HasSubstr("\nclick " + name + "\n"))) << name;
+    }
+    for (const std::string name : coverage["never"]["expected"]) {
+        for (const char* form : {"expect enabled ", "expect disabled ", "expect property "}) {
+            EXPECT_THAT(lines, ::testing::Not(HasSubstr(form + name + " "))) << name;
+            EXPECT_THAT(lines, ::testing::Not(HasSubstr(form + name + "\n"))) << name;
+        }
+    }
+}
+
 } // namespace

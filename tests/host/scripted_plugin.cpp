@@ -10,6 +10,8 @@
 //   timer-storm                       starts timer 1 every 1 ms, and one more timer on each tick
 //   reroute-storm                     listens to "R7 SDI Router" 101 and routes it again on every
 //                                     revertive, so that revertives never stop
+//   fast-timer                        starts timer 1 every 1 ms, and leaves it running
+//   second-layout                     shows a second layout, "/dev/zero", as panel '2'
 //
 // A click on a control whose name is a command sends that command, and hands back the reply of
 // "TG", "SD" and "RN" as a panel must. Controls named "fault:..." break one rule each (see
@@ -99,8 +101,10 @@ public:
             ++panelsAlive;
         }
         send("PS '1' '" + directory + "/test.zeth_ui'");
-        if (mode == "timer-storm") {
+        if (mode == "timer-storm" || mode == "fast-timer") {
             send("ET 1 1");
+        } else if (mode == "second-layout") {
+            send("PS '2' '/dev/zero'");
         } else if (mode == "reroute-storm") {
             send("RR 20 101 101");
         }

@@ -1,6 +1,7 @@
 // zeth-host against plug-ins that crash, exit, hang, run away, and against outputs and inputs
 // that fail: each row runs the real zeth-host program in a process of its own and checks the exit
 // status, the violation that ends the transcript and the message a user sees.
+#include "junit_report.h"
 #include "scripted_host.h"
 
 #include <gmock/gmock.h>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,8 +25,8 @@ using ::testing::HasSubstr;
 namespace {
 
 const std::vector<std::string> faults = {
-    "fault:crash", "fault:stack-overflow", "fault:abort", "fault:exit",
-    "fault:_exit", "fault:loop",           "fault:sleep", "hammer"};
+    "fault:crash", "fault:stack-overflow", "fault:abort", "fault:exit",      "fault:_exit",
+    "fault:loop",  "fault:sleep",          "hammer",      "fault:keep-reply"};
 
 // A folder with the scripted plug-in's layout, and a file per scenario text.
 // The scripted plug-in's layout, with a control for each fault, in the test's own folder.
@@ -110,6 +112,56 @@ std::string scenarioFile(const std::string& name, const std::string& text) {
     const std::filesystem::path path = workFolder() / (name + ".zeth");
     std::ofstream(path) << text;
     return path.string();
+}
+
+// What a parser of its own reads in a JUnit report (check_junit.py): a line per testcase, "NAME
+// OUTCOME MESSAGE", then the counts; or why the file is not a report.
+std::string junitReading(const std::filesystem::path& report) {
+    const std::string command = "python3 " + std::string(ZETH_HOST_TESTS) + "/check_junit.py '" +
+                                report.string() + "' 2>&1";
+    std::string read;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            read.append(buffer, got);
+        }
+        const int status = pclose(pipe);
+        read += "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + "\n";
+    }
+    return read;
+}
+
+// text with what varies from run to run and machine to machine masked: the given paths, and the
+// times and the timestamp of a JUnit report.
+std::string masked(std::string text,
+                   const std::vector<std::pair<std::string, std::string>>& paths) {
+    for (const auto& [from, to] : paths) {
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+            text.replace(at, from.size(), to);
+        }
+    }
+    for (const char* attribute : {" time=\"", " timestamp=\""}) {
+        for (std::size_t at = text.find(attribute); at != std::string::npos;
+             at = text.find(attribute, at + 1)) {
+            const std::size_t value = at + std::strlen(attribute);
+            text.replace(value, text.find('"', value) - value, "MASKED");
+        }
+    }
+    return text;
+}
+
+// received against tests/host/NAME; a difference leaves NAME's received twin in the working
+// folder and says how to approve it.
+void expectApproved(const std::string& received, const std::string& name) {
+    const std::string approved = std::string(ZETH_HOST_TESTS) + "/" + name;
+    std::string twin = name;
+    twin.replace(twin.find(".approved."), 10, ".received.");
+    const std::filesystem::path kept = std::filesystem::absolute(twin);
+    if (received != slurp(approved)) {
+        std::ofstream(kept) << received;
+    }
+    EXPECT_EQ(received, slurp(approved))
+        << "if the change is meant, approve it: cp " << kept << " " << approved;
 }
 
 std::string lastLines(const std::string& text) {
@@ -326,11 +378,21 @@ TEST_P(validate_fault, isReportedUnderItsCheckAndTheRunGoesOn) {
         options.push_back("--only");
         options.insert(options.end(), row.only.begin(), row.only.end());
     }
+    const std::filesystem::path report = folder / "validate.xml";
+    options.insert(options.end(), {"--junit", report.string()});
     const finished run = runValidate(folder, row.mode, options, row.messages);
     EXPECT_EQ(run.status, row.outcome == "warning" || row.outcome == "passed" ? 0 : 1) << run.out;
     const std::string line = checkLine(run.out, row.check);
     EXPECT_THAT(line, ::testing::StartsWith(row.outcome + " ")) << run.out << run.err;
     EXPECT_THAT(line, HasSubstr(row.said)) << run.out;
+    // The JUnit report says the same of the check: a failure, a skip, or a pass (a warning too).
+    const std::string junitOutcome = row.outcome == "skipped" ? "skipped"
+                                     : row.outcome == "warning" || row.outcome == "passed"
+                                         ? "passed"
+                                         : "failure";
+    const std::string reading = junitReading(report);
+    EXPECT_THAT(reading, HasSubstr(row.check + " " + junitOutcome + " ")) << reading;
+    EXPECT_THAT(reading, HasSubstr("\nexit 0")) << reading;
     // Every check chosen has its line, the ones after a crash or a hang included.
     const std::size_t checks = row.only.empty() ? 10 : row.only.size();
     EXPECT_THAT(run.out,
@@ -520,7 +582,22 @@ INSTANTIATE_TEST_SUITE_P(
                      {"message-time", "operator-session"},
                      "message-time",
                      "timed-out",
-                     "did not return within 0.5 s"}),
+                     "did not return within 0.5 s"},
+        validate_row{"fastTimer",
+                     "fast-timer",
+                     {"Take"},
+                     {"start-up"},
+                     "start-up",
+                     "warning",
+                     "\"ET 1 1\" starts timer 1 every 1 ms, more often than a host can keep"},
+        validate_row{"secondLayout",
+                     "second-layout",
+                     {"Take"},
+                     {"start-up", "operator-session"},
+                     "start-up",
+                     "failed",
+                     "shows one that cannot be read (cannot show the layout: /dev/zero: a "
+                     "device, not a regular file)"}),
     [](const ::testing::TestParamInfo<validate_row>& row) { return row.param.name; });
 
 // The JSON document's shape, against the approved one: the ids in order, the outcomes, the field
@@ -531,7 +608,8 @@ TEST(validate, jsonDocumentKeepsItsApprovedShape) {
     const std::filesystem::path folder =
         validateFolder("json", {"fault:crash", "fault:keep-reply"});
     // Seed 2 clicks keep-reply before the crash: passed, failed and crashed side by side.
-    std::vector<std::string> options = {"--json", "--seed", "2", "--only"};
+    std::vector<std::string> options = {
+        "--json", "--seed", "2", "--junit", (folder / "validate.xml").string(), "--only"};
     for (const char* id : {"factory", "factory-null-host", "start-up", "closing-notice",
                            "message-codes", "hostile-records", "queries", "operator-session"}) {
         options.push_back(id);
@@ -559,14 +637,158 @@ TEST(validate, jsonDocumentKeepsItsApprovedShape) {
             check["scenario"] = mask(check["scenario"].get<std::string>());
         }
     }
-    const std::string approved = std::string(ZETH_HOST_TESTS) + "/validate.approved.json";
-    const std::string received = document.dump(2) + "\n";
-    const std::filesystem::path kept = std::filesystem::absolute("validate.received.json");
-    if (received != slurp(approved)) {
-        std::ofstream(kept) << received;
+    expectApproved(document.dump(2) + "\n", "validate.approved.json");
+    // The same run's JUnit report: one testcase per check, the crashes and the failure as failures.
+    EXPECT_THAT(junitReading(folder / "validate.xml"),
+                HasSubstr("tests=8 failures=3 errors=0 skipped=0\nexit 0"));
+    expectApproved(masked(slurp(folder / "validate.xml"),
+                          {{folder.string(), "FOLDER"}, {ZETH_SCRIPTED_PLUGIN, "PLUGIN"}}),
+                   "validate.junit.approved.xml");
+}
+
+// validate --config: a skip with its reason and line, a per-check time limit, and the files it
+// refuses with status 2, naming the line and the nearest name.
+struct config_row {
+    std::string name;
+    std::string config;
+    int status;
+    std::vector<std::string> said; // in what validate prints (both streams)
+};
+
+void PrintTo(const config_row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class validate_config : public ::testing::TestWithParam<config_row> {};
+
+TEST_P(validate_config, skipsWithAReasonAndLimitsEachCheck) {
+    const config_row& row = GetParam();
+    const std::filesystem::path folder = validateFolder("config_" + row.name, {"fault:slow"});
+    std::ofstream(folder / "validate.toml") << row.config;
+    const finished run = runValidate(folder, "",
+                                     {"--config", (folder / "validate.toml").string(), "--only",
+                                      "operator-session", "message-time"},
+                                     "3");
+    EXPECT_EQ(run.status, row.status) << run.out << run.err;
+    for (const std::string& said : row.said) {
+        EXPECT_THAT(run.out + run.err, HasSubstr(said)) << run.out << run.err;
     }
-    EXPECT_EQ(received, slurp(approved))
-        << "if the change is meant, approve it: cp " << kept << " " << approved;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    rows, validate_config,
+    ::testing::Values(
+        config_row{"skipAndLimit",
+                   "seed = 4\nskip = { \"message-time\" = \"the panel waits on a device by "
+                   "design\" }\ntimeouts = { \"operator-session\" = 0.01 }\n",
+                   1,
+                   {"skipped   message-time       the panel waits on a device by design (",
+                    "validate.toml:2)",
+                    "timed-out operator-session   did not return within 0.01 s "
+                    "(timeouts in ",
+                    "seed 4"}},
+        config_row{"emptyReason",
+                   "skip = { \"message-time\" = \"\" }\n",
+                   2,
+                   {"validate.toml:1: skipping \"message-time\" needs a reason"}},
+        config_row{"unknownId",
+                   "skip = { \"operator-sesion\" = \"flaky\" }\n",
+                   2,
+                   {"validate.toml:1: unknown key \"operator-sesion\" in skip; did you mean "
+                    "\"operator-session\"?"}},
+        config_row{"unknownKey",
+                   "seed = 1\nmesages = 5\n",
+                   2,
+                   {"validate.toml:2: unknown key \"mesages\"; did you mean \"messages\"?"}}),
+    [](const ::testing::TestParamInfo<config_row>& row) { return row.param.name; });
+
+// zeth-host run over several files: a plug-in that crashes in the first still leaves the others
+// to run, each file gets its summary and all of them one more; the reports name each failing line.
+TEST(run, everyFileRunsAfterACrashAndTheReportsPointAtItsLines) {
+    const std::filesystem::path folder = workFolder() / "reports";
+    std::filesystem::create_directories(folder);
+    const auto file = [&](const std::string& name, const std::string& text) {
+        std::ofstream(folder / name) << text;
+        return (folder / name).string();
+    };
+    const std::vector<std::string> files = {
+        file("crash.zeth", "expect crosspoint 20 101 = 1\nclick fault:crash\n"),
+        file("passes.zeth", "expect crosspoint 20 101 = 1\n"),
+        file("fails.zeth", "# an expectation and the contract broken\nexpect crosspoint 20 101 = "
+                           "2\nclick fault:keep-reply\n"),
+        file("unreadable.zeth", "click\n")};
+    const std::filesystem::path report = folder / "run.xml";
+    std::vector<std::string> arguments = {"run",
+                                          "--plugin",
+                                          ZETH_SCRIPTED_PLUGIN,
+                                          "--panel-path",
+                                          workFolder().string() + "#",
+                                          "--junit",
+                                          report.string(),
+                                          "--report",
+                                          "github"};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const finished run = runHost(arguments, "");
+    EXPECT_EQ(run.status, 2) << "a file could not be run" << run.out << run.err;
+    EXPECT_THAT(run.out, HasSubstr("crash.zeth: FAILED, 1 expectations met, 0 failed, 1 contract "
+                                   "violations (plugin-crashed ended the file's run)"));
+    EXPECT_THAT(run.out, HasSubstr("passes.zeth: passed, 1 expectations met"));
+    EXPECT_THAT(run.out, HasSubstr("4 scenario files: 1 passed, 2 FAILED (crash.zeth, "
+                                   "fails.zeth), 1 could not be run (unreadable.zeth)"));
+    EXPECT_THAT(run.err, HasSubstr("unreadable.zeth:1: expected a control name"));
+
+    const std::string reading = junitReading(report);
+    EXPECT_THAT(reading, HasSubstr("crash.zeth:2: plugin-crashed: "));
+    EXPECT_THAT(reading, HasSubstr("fails.zeth failure " + files[2] +
+                                   ":2: expect crosspoint 20 101 = 2: FAILED, it carries 1"));
+    EXPECT_THAT(reading, HasSubstr("tests=4 failures=2 errors=1 skipped=0\nexit 0"));
+    const std::vector<std::pair<std::string, std::string>> paths = {
+        {folder.string(), "FOLDER"},
+        {workFolder().string(), "LAYOUTS"},
+        {ZETH_SCRIPTED_PLUGIN, "PLUGIN"}};
+    expectApproved(masked(slurp(report), paths), "run.junit.approved.xml");
+    std::string annotations;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        annotations += line.rfind("::", 0) == 0 ? line + "\n" : "";
+    }
+    expectApproved(masked(annotations, paths), "run.github.approved.txt");
+
+    // With JSON lines the annotations go to standard error: every line of the output is JSON.
+    arguments.insert(arguments.begin() + 1, "--json");
+    const finished json = runHost(arguments, "");
+    std::istringstream objects(json.out);
+    for (std::string line; std::getline(objects, line);) {
+        EXPECT_TRUE(nlohmann::json::accept(line)) << line;
+    }
+    EXPECT_THAT(json.err, HasSubstr("::error file=" + files[2] + ",line=3::reply-not-handed-back"));
+}
+
+// A panel's texts reach the report as they are: whatever bytes they hold, it stays well-formed
+// XML, and what can be kept is kept.
+TEST(junit, staysWellFormedForAnyTextAPanelSends) {
+    const std::vector<std::pair<std::string, std::string>> texts = {
+        {"control characters", std::string("a\x01"
+                                           "b\x1f\x7f") +
+                                   '\0' + "c\td\re"},
+        {"bytes that are not UTF-8", "\xff\xfe \xc3( \xe2\x82 \xed\xa0\x80 \xf4\x90\x80\x80"},
+        {"non-characters", "\xef\xbf\xbe \xef\xbf\xbf"},
+        {"markup", "]]> <![CDATA[ </failure> &amp; \"'<>&"},
+        {"UTF-8", "Studio \xc3\x85 \xe2\x82\xac \xf0\x9f\x8e\xac"}};
+    junit_suite suite{"texts <&>", "", 0.5, {}};
+    for (const auto& [name, text] : texts) {
+        junit_case failed{name + text, text, 0.1,  junit_case::result::failed,
+                          text,        text, text, text};
+        suite.cases.push_back(failed);
+    }
+    const std::filesystem::path report = workFolder() / "texts.xml";
+    writeJunitFile(report.string(), suite);
+    const std::string reading = junitReading(report);
+    EXPECT_THAT(reading, HasSubstr("tests=5 failures=5 errors=0 skipped=0\nexit 0")) << reading;
+    EXPECT_THAT(reading, HasSubstr("a\\x01b\\x1f\x7f\\x00c\td"));
+    EXPECT_THAT(reading, HasSubstr("markup]]> <![CDATA[ </failure> &amp; \"'<>& failure"));
+    EXPECT_THAT(reading, HasSubstr("Studio \xc3\x85 \xe2\x82\xac \xf0\x9f\x8e\xac failure"));
+    EXPECT_THAT(reading, HasSubstr("\xef\xbf\xbd\xef\xbf\xbd \xef\xbf\xbd("));
 }
 
 // R7_DESK, the reference panel, passes every check; what keeps validate from starting is
