@@ -29,6 +29,11 @@
 
 class desk_server {
 public:
+    // The emulator's viewsOfEveryDeskUpTo for served desks: beyond 8 desks the transcript (and
+    // so every stream and every action's answer) shows after an action the views of the desks it
+    // changed, not a thousand unchanged ones.
+    static constexpr int viewsOfEveryDeskUpTo = 8;
+
     // stream must be attached to the transcript the desks write.
     desk_server(http_endpoint& endpoint, live_desks& desks, event_stream& stream,
                 serve_settings settings);
