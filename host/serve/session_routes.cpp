@@ -24,9 +24,18 @@ std::string firstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
 
-// Writes text as a new file (or over an old one when overwrite): the check that it does not
-// exist and its making are one step ("x"), so a file made meanwhile is not overwritten either.
+// Writes text as a new file (or over an old plain file when overwrite): the check that it does
+// not exist and its making are one step ("x"), so a file made meanwhile is not overwritten
+// either.
 void writeFile(const std::string& path, const std::string& text, bool overwrite) {
+    std::error_code ignored;
+    const fs::file_status found = fs::symlink_status(path, ignored);
+    if (overwrite && fs::exists(found) && !fs::is_regular_file(found)) {
+        // A link would carry the write out of the scenario folder; anything else is no scenario.
+        throw request_refused{409, fs::path(path).filename().string() +
+                                       " is not a plain file (a link, a folder): choose another "
+                                       "name"};
+    }
     std::FILE* file = std::fopen(path.c_str(), overwrite ? "wb" : "wbx");
     if (file == nullptr) {
         std::error_code error;
