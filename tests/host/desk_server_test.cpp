@@ -238,7 +238,14 @@ TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing)
                      {},
                      409,
                      "kept.zeth exists already"});
+    table.push_back({"saved through a link",
+                     "/api/save",
+                     R"({"name": "link.zeth", "overwrite": true})",
+                     {},
+                     409,
+                     "not a plain file"});
     std::ofstream(served.folder / "kept.zeth") << "click Take\n";
+    std::filesystem::create_symlink(served.folder / "kept.zeth", served.folder / "link.zeth");
     const json before = served.state();
     const std::size_t recordsBefore = served.records();
     for (const bad_request& row : table) {
