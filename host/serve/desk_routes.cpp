@@ -7,10 +7,19 @@
 
 #include <map>
 #include <optional>
+#include <random>
 
 namespace {
 
 using json = nlohmann::json;
+
+// A name for this process's desks that no earlier process of them had: its versions and event
+// serials start again from 1.
+std::string runName() {
+    std::random_device source;
+    const auto high = static_cast<std::uint64_t>(source()) << 32;
+    return std::to_string(high | source());
+}
 
 std::string jsonLine(const json& value) {
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
@@ -20,7 +29,8 @@ std::string jsonLine(const json& value) {
 
 desk_routes::desk_routes(route_table& routes, live_desks& served, event_stream& events,
                          serve_settings chosen)
-    : table(routes), desks(served), stream(events), settings(std::move(chosen)), changes(served) {
+    : table(routes), desks(served), stream(events), settings(std::move(chosen)),
+      changes([&served]() -> const emulator& { return served.host(); }), run(runName()) {
     stream.watch(changes);
     table.add("GET", "/api/state", route_thread::emulator,
               [this](const http_request&) { return jsonAnswer(200, currentState()); });
@@ -288,6 +298,7 @@ void desk_routes::halted(const run_halted& why) {
 
 json desk_routes::fields() const {
     json state = stateFields(desks.host(), started, desks.currentDesk());
+    state["run"] = run;
     state["crash"] = settings.crashReport.empty() ? json(nullptr) : json(settings.crashReport);
     state["stopped"] = stopped;
     for (const auto& [name, value] : extraFields) {

@@ -20,12 +20,13 @@
 // event_stream, which the emulator writes). The desks must outlive the object.
 #pragma once
 
-#include "live_desks.h"
+#include "emulator.h"
 #include "transcript.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -33,7 +34,8 @@
 
 class state_changes : public transcript_writer {
 public:
-    explicit state_changes(const live_desks& desks);
+    // host gives the emulator the desks run on now (a reload makes it anew).
+    explicit state_changes(std::function<const emulator&()> host);
 
     void write(const transcript_entry& entry) override;
     // Every desk is looked at again by the next take().
@@ -46,7 +48,7 @@ public:
     std::uint64_t version() const { return current; }
 
 private:
-    const live_desks& served; // read through it: a reload makes the emulator anew
+    std::function<const emulator&()> emulatorNow;
     bool all = true;
     std::set<int> touched;
     std::vector<nlohmann::json> desks; // as last taken, by desk number - 1
