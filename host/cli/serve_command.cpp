@@ -1,48 +1,17 @@
 #include "serve_command.h"
 
+#include "console.h"
 #include "desk_server.h"
 #include "scenario_language.h"
 #include "supervisor.h"
 
 #include <atomic>
-#include <csignal>
 #include <memory>
-
-#if !defined(_WIN32)
-#include <signal.h>
-#include <sys/types.h>
-#endif
 
 namespace {
 
-// Set by SIGINT and SIGTERM in both processes; the supervisor passes SIGTERM on to the child
-// (a terminal's Ctrl-C reaches both anyway, a `kill` only the one it names).
+// Set by an interrupt in both processes; the supervisor passes it on to the child.
 std::atomic<bool> stopRequested{false};
-std::atomic<int> childProcess{0};
-
-extern "C" void onStopSignal(int) {
-    stopRequested = true;
-#if !defined(_WIN32)
-    const int child = childProcess.load();
-    if (child > 0) {
-        kill(static_cast<pid_t>(child), SIGTERM);
-    }
-#endif
-}
-
-void catchStopSignals() {
-#if !defined(_WIN32)
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-#else
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
-#endif
-}
 
 // Keeps the supervisor's line when the plug-in's process dies: the page shows it.
 class crash_watch : public transcript_writer {
@@ -137,7 +106,7 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
     messages << "zeth-host serve: the desks are at " << endpoint.url()
              << "  (Ctrl-C closes them and stops)\n"
              << std::flush;
-    catchStopSignals();
+    catchInterrupts(stopRequested);
     crash_watch crashes;
     record.attach(crashes);
     event_stream stream;
@@ -154,9 +123,9 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
             request.inProcess
                 ? runInProcess(body, record, messages)
                 : runSupervised({request.pluginFile, request.callTimeout, request.output,
-                                 "--call-timeout", [](int child) { childProcess = child; }},
+                                 "--call-timeout", [](int child) { passInterruptsTo(child); }},
                                 body, record, messages);
-        childProcess = 0;
+        passInterruptsTo(0);
         if (stopRequested || request.inProcess || crashes.report.empty()) {
             return stopRequested && status != 2 ? 0 : status;
         }
