@@ -11,10 +11,10 @@
 // reloadUnchanged: it did not (the serving build's replay is the last reload's, one trial).
 // "--smoke" runs one reload of each only (the ci preset's brief test).
 #include "builtin_files.h"
-#include "child_program.h"
 #include "hot_reload.h"
 #include "live_desks.h"
 #include "plugin_loader.h"
+#include "program_location.h"
 #include "smoke_main.h"
 
 #include <benchmark/benchmark.h>
@@ -51,7 +51,7 @@ public:
             }
         }
         reload_setting setting;
-        setting.trial.program = (fs::path(thisProgramFile()).parent_path() / "zeth-host").string();
+        setting.trial.program = (programDirectory() / "zeth-host").string();
         setting.sessionFile = (folder / "copies" / "session.zeth").string();
         reload_hooks hooks;
         hooks.onEmulatorThread = [](const std::function<void()>& work) {

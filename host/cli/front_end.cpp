@@ -1,8 +1,8 @@
 #include "front_end.h"
 
 #include "builtin_files.h"
-#include "child_program.h"
 #include "json_transcript.h"
+#include "program_location.h"
 #include "scenario_batch.h"
 #include "scenario_runner.h"
 #include "shell.h"
@@ -300,7 +300,7 @@ int runFrontEnd(int argc, char** argv) {
             request.facilityFile = options.facilityFile;
             request.watch = options.watch;
             request.scenarioFolder = options.scenarioFolder;
-            request.program = thisProgramFile();
+            request.program = programFile().string();
             for (const batch_file& file : readScenarios(options)) {
                 if (!file.play) {
                     throw scenario_error(file.problem);

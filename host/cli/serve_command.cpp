@@ -1,58 +1,26 @@
 #include "serve_command.h"
 
+#include "console.h"
 #include "desk_server.h"
 #include "hot_reload.h"
 #include "live_desks.h"
+#include "platform_error.h"
 #include "plugin_loader.h"
+#include "private_folder.h"
 #include "reload_routes.h"
 #include "session_routes.h"
 #include "supervisor.h"
 
 #include <atomic>
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 
-#if !defined(_WIN32)
-#include <signal.h>
-#include <sys/types.h>
-#endif
-
 namespace {
 
-// Set by SIGINT and SIGTERM in both processes; the supervisor passes SIGTERM on to the child
-// (a terminal's Ctrl-C reaches both anyway, a `kill` only the one it names).
+// Set by an interrupt in both processes; the supervisor passes it on to the child.
 std::atomic<bool> stopRequested{false};
-std::atomic<int> childProcess{0};
-
-extern "C" void onStopSignal(int) {
-    stopRequested = true;
-#if !defined(_WIN32)
-    const int child = childProcess.load();
-    if (child > 0) {
-        kill(static_cast<pid_t>(child), SIGTERM);
-    }
-#endif
-}
-
-void catchStopSignals() {
-#if !defined(_WIN32)
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-#else
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
-#endif
-}
 
 // Keeps the supervisor's line when the plug-in's process dies: the page shows it.
 class crash_watch : public transcript_writer {
@@ -72,14 +40,12 @@ public:
 class copies_folder {
 public:
     copies_folder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zeth-host-serve-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw serve_error("cannot make a folder for the plug-in's copies in " +
-                              std::filesystem::temp_directory_path().string() + ": " +
-                              std::strerror(errno) + "; set TMPDIR, or serve with --no-watch");
+        try {
+            path = makePrivateFolder("zeth-host-serve-").string();
+        } catch (const platform_error& error) {
+            throw serve_error(std::string("no folder for the plug-in's copies: ") + error.what() +
+                              "; set TMPDIR, or serve with --no-watch");
         }
-        path = pattern;
     }
     ~copies_folder() {
         std::error_code ignored;
@@ -184,7 +150,7 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
     messages << "zeth-host serve: the desks are at " << endpoint.url()
              << "  (Ctrl-C closes them and stops)\n"
              << std::flush;
-    catchStopSignals();
+    catchInterrupts(stopRequested);
     crash_watch crashes;
     record.attach(crashes);
     event_stream stream;
@@ -206,9 +172,9 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
             request.inProcess
                 ? runInProcess(body, record, messages)
                 : runSupervised({request.pluginFile, request.callTimeout, request.output,
-                                 "--call-timeout", [](int child) { childProcess = child; }},
+                                 "--call-timeout", [](int child) { passInterruptsTo(child); }},
                                 body, record, messages);
-        childProcess = 0;
+        passInterruptsTo(0);
         if (stopRequested || request.inProcess || crashes.report.empty()) {
             return stopRequested && status != 2 ? 0 : status;
         }

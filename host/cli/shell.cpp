@@ -1,14 +1,12 @@
 #include "shell.h"
 
+#include "console.h"
 #include "scenario_language.h"
+#include "timed_input.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iostream>
-
-#if !defined(_WIN32)
-#include <poll.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -18,7 +16,6 @@ public:
     enum class status { line, timeout, end };
 
     status next(int timeoutMs, std::string& line) {
-#if !defined(_WIN32)
         while (true) {
             const std::size_t newline = pending.find('\n');
             if (newline != std::string::npos) {
@@ -34,36 +31,29 @@ public:
                 pending.clear();
                 return status::line;
             }
-            pollfd input{0, POLLIN, 0};
-            const int ready = poll(&input, 1, timeoutMs);
-            if (ready == 0) {
+            char buffer[4096];
+            const input_piece got = input.read(
+                buffer, sizeof buffer,
+                timeoutMs < 0 ? std::nullopt : std::optional(std::chrono::milliseconds(timeoutMs)));
+            if (got.status == input_status::timedOut) {
                 return status::timeout;
             }
-            char buffer[4096];
-            const ssize_t got = read(0, buffer, sizeof buffer);
-            if (got <= 0) {
+            if (got.status == input_status::ended) {
                 ended = true;
             } else {
-                pending.append(buffer, static_cast<std::size_t>(got));
+                pending.append(buffer, got.count);
             }
         }
-#else
-        (void)timeoutMs;
-        return std::getline(std::cin, line) ? status::line : status::end;
-#endif
     }
 
 private:
+    timed_input input = timed_input::standardInput();
     std::string pending;
     bool ended = false;
 };
 
 bool interactive() {
-#if !defined(_WIN32)
-    return isatty(0) != 0;
-#else
-    return true;
-#endif
+    return standardInputIsTerminal();
 }
 
 // Carries out typed lines until the input ends or says quit; returns how many lines it rejected.

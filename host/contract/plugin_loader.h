@@ -6,8 +6,10 @@
 // load (and why), or a library without the export.
 #pragma once
 
+#include "shared_library.h"
 #include "zeth_factory.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -21,14 +23,13 @@ public:
     explicit plugin_library(const std::string& path);
     plugin_library(const plugin_library&) = delete;
     plugin_library& operator=(const plugin_library&) = delete;
-    ~plugin_library();
 
     zeth_factory factory() const { return entry; }
     const std::string& path() const { return file; }
 
 private:
     std::string file;
-    void* handle = nullptr;
+    std::optional<shared_library> library;
     zeth_factory entry = nullptr;
 };
 

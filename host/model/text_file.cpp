@@ -1,12 +1,10 @@
 #include "text_file.h"
 
+#include "file_check.h"
+#include "platform_error.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -14,28 +12,27 @@ namespace {
     throw text_file_error(where + ": " + reason);
 }
 
-std::string kindOf(mode_t mode) {
-    if (S_ISDIR(mode)) {
+std::string kindOf(file_kind kind) {
+    switch (kind) {
+    case file_kind::directory:
         return "a directory, not a file";
-    }
-    if (S_ISFIFO(mode)) {
+    case file_kind::fifo:
         return "a FIFO, not a regular file";
-    }
-    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+    case file_kind::device:
         return "a device, not a regular file";
-    }
-    if (S_ISSOCK(mode)) {
+    case file_kind::socket:
         return "a socket, not a regular file";
+    default:
+        return "not a regular file";
     }
-    return "not a regular file";
 }
 
-void checkRegular(const std::string& path, const struct stat& status) {
-    if (!S_ISREG(status.st_mode)) {
-        refuse(path, kindOf(status.st_mode));
+void checkRegular(const std::string& path, const file_facts& facts) {
+    if (facts.kind != file_kind::regular) {
+        refuse(path, kindOf(facts.kind));
     }
-    if (static_cast<std::uintmax_t>(status.st_size) > maxTextFileBytes) {
-        refuse(path, "too large: " + std::to_string(status.st_size) + " bytes, at most " +
+    if (facts.size > maxTextFileBytes) {
+        refuse(path, "too large: " + std::to_string(facts.size) + " bytes, at most " +
                          std::to_string(maxTextFileBytes / (1024 * 1024)) + " MiB");
     }
 }
@@ -90,38 +87,27 @@ void checkText(const std::string& text, const std::string& origin) {
 }
 
 std::string readTextFile(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        refuse(path, errno == ENOENT ? "no such file" : std::strerror(errno));
-    }
-    checkRegular(path, status);
-    // O_NONBLOCK: should the path have become a FIFO since stat, opening it does not wait for a
-    // writer; fstat then refuses it.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        refuse(path, std::strerror(errno));
-    }
     std::string text;
     try {
-        if (::fstat(descriptor, &status) != 0) {
-            refuse(path, std::strerror(errno));
+        const file_facts named = examineFile(path);
+        if (named.kind == file_kind::missing) {
+            refuse(path, "no such file");
         }
-        checkRegular(path, status);
-        // Read at most one byte more than allowed, in case the file grew since fstat.
-        text.resize(static_cast<std::size_t>(status.st_size) + 1);
+        checkRegular(path, named);
+        // Should the path have become a FIFO since it was examined, opening it does not wait for
+        // a writer, and the opened file's own facts refuse it.
+        input_file file(path);
+        const file_facts opened = file.facts();
+        checkRegular(path, opened);
+        // Read at most one byte more than allowed, in case the file grew since it was examined.
+        text.resize(static_cast<std::size_t>(opened.size) + 1);
         std::size_t filled = 0;
         while (filled < text.size()) {
-            const ssize_t got = ::read(descriptor, &text[filled], text.size() - filled);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                refuse(path, std::strerror(errno));
-            }
+            const std::size_t got = file.read(&text[filled], text.size() - filled);
             if (got == 0) {
                 break;
             }
-            filled += static_cast<std::size_t>(got);
+            filled += got;
             if (filled == text.size() && filled <= maxTextFileBytes) {
                 text.resize(std::min<std::size_t>(text.size() * 2, maxTextFileBytes + 1));
             }
@@ -131,11 +117,9 @@ std::string readTextFile(const std::string& path) {
                              std::to_string(maxTextFileBytes / (1024 * 1024)) + " MiB");
         }
         text.resize(filled);
-    } catch (...) {
-        ::close(descriptor);
-        throw;
+    } catch (const platform_error& error) {
+        refuse(path, error.what());
     }
-    ::close(descriptor);
     static const std::string byteOrderMark = "\xEF\xBB\xBF";
     if (text.compare(0, byteOrderMark.size(), byteOrderMark) == 0) {
         text.erase(0, byteOrderMark.size());

@@ -1,6 +1,7 @@
 #include "plugin_watch.h"
 
-#include <ctime>
+#include "local_time.h"
+
 #include <filesystem>
 
 file_stamp stampOf(const std::string& path) {
@@ -32,14 +33,6 @@ std::string modifiedText(const std::string& path) {
                         std::chrono::duration_cast<std::chrono::system_clock::duration>(
                             modified - std::filesystem::file_time_type::clock::now());
     return localTimeText(system);
-}
-
-std::string localTimeText(std::chrono::system_clock::time_point time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) > 0 ? text : "";
 }
 
 bool settle_watch::look(const file_stamp& seen, time_point now) {

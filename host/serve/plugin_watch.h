@@ -29,8 +29,6 @@ struct file_stamp {
 file_stamp stampOf(const std::string& path);
 // The file's modification time as local time, "2024-05-01 12:03:05"; empty when it has none.
 std::string modifiedText(const std::string& path);
-// A time as local time, "2024-05-01 12:03:05".
-std::string localTimeText(std::chrono::system_clock::time_point time);
 
 class settle_watch {
 public:

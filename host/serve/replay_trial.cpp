@@ -1,6 +1,7 @@
 #include "replay_trial.h"
 
 #include "child_program.h"
+#include "platform_error.h"
 #include "text_file.h"
 #include "violation_kind.h"
 
@@ -55,26 +56,28 @@ trial_outcome replayOnBuild(const trial_setting& setting, const std::string& plu
     }
     run.arguments.push_back(sessionFile);
     run.deadline = setting.deadline;
-    const child_outcome ran = runChildProgram(run);
-
     trial_outcome outcome;
-    outcome.status = ran.status;
+    child_outcome ran;
+    try {
+        ran = runChildProgram(run);
+    } catch (const platform_error& error) {
+        outcome.refusal = std::string("the replay could not start: ") + error.what();
+        return outcome;
+    }
+    outcome.status = ran.ending.died ? -1 : ran.ending.status;
     outcome.transcript = splitLines(ran.output);
     if (ran.truncated) {
         outcome.transcript.push_back("(the transcript is cut here: it is over " +
                                      std::to_string(run.outputLimit / (1024 * 1024)) + " MiB)");
     }
-    if (!ran.started) {
-        outcome.refusal = ran.error;
-    } else if (ran.killed) {
+    if (ran.killed) {
         outcome.refusal = "the replay did not end within " +
                           std::to_string(setting.deadline.count() / 1000) +
                           " s and was stopped: the build keeps the host busy";
-    } else if (ran.signal != 0 || (ran.status != 0 && ran.status != 1)) {
+    } else if (ran.ending.died || (ran.ending.status != 0 && ran.ending.status != 1)) {
         const std::string said = trimmed(ran.error);
-        outcome.refusal = said.empty() ? "the replay ended with status " +
-                                             std::to_string(ran.status) + " and no message"
-                                       : said;
+        outcome.refusal =
+            said.empty() ? "the replay " + ran.ending.words() + " and said nothing" : said;
     } else {
         outcome.refusal = endingViolation(outcome.transcript);
     }

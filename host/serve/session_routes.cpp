@@ -1,7 +1,7 @@
 #include "session_routes.h"
 
 #include "json_body.h"
-#include "plugin_watch.h"
+#include "local_time.h"
 #include "replay_command.h"
 #include "session_recorder.h"
 #include "text_file.h"

@@ -1,25 +1,16 @@
 #include "supervisor.h"
 
+#include "child_process.h"
+#include "platform_error.h"
 #include "violation_kind.h"
 #include "wire_frame.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <iostream>
 #include <optional>
-
-#if !defined(_WIN32)
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#if defined(__linux__)
-#include <sys/prctl.h>
-#endif
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -54,15 +45,6 @@ int runInProcess(const supervised_body& body, transcript& record, std::ostream& 
     return runBody(body, run);
 }
 
-#if defined(_WIN32)
-
-int runSupervised(const supervision&, const supervised_body& body, transcript& record,
-                  std::ostream& messages, const result_handler& resultArrived) {
-    return runInProcess(body, record, messages, resultArrived);
-}
-
-#else
-
 namespace {
 
 // The child's end of the pipe: every transcript operation, call and message becomes a frame.
@@ -70,7 +52,7 @@ namespace {
 // the body wrote things in is the order the supervisor sees.
 class child_channel : public transcript_relay, public call_monitor, private std::streambuf {
 public:
-    explicit child_channel(int descriptor) : fd(descriptor), stream(this) {}
+    explicit child_channel(parent_pipe& parent) : pipe(parent), stream(this) {}
 
     std::ostream& messages() { return stream; }
 
@@ -123,34 +105,26 @@ private:
         writeAll(encodeFrame(frame));
     }
     void writeAll(const std::string& bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (wrote < 0 && errno == EINTR) {
-                continue;
-            }
-            if (wrote <= 0) {
-                _exit(2); // the supervisor has gone: nobody is left to report to
-            }
-            done += static_cast<std::size_t>(wrote);
+        if (!pipe.write(bytes.data(), bytes.size())) {
+            endThisProcessNow(2); // the supervisor has gone: nobody is left to report to
         }
     }
 
-    int fd;
+    parent_pipe& pipe;
     std::string text;
     std::ostream stream;
 };
 
-[[noreturn]] void runChild(int descriptor, const supervised_body& body) {
-    child_channel channel(descriptor);
+// The body in the child process: everything it records goes to the parent as frames.
+int runChild(parent_pipe& parent, const supervised_body& body) {
+    child_channel channel(parent);
     transcript record;
     record.relayTo(channel);
     supervised_run run{record, channel, channel.messages(),
                        [&](const std::string& found) { channel.result(found); }};
     const int status = runBody(body, run);
     channel.finished(status);
-    // _exit: the parent's buffered output and static objects are the parent's to flush and end.
-    _exit(status);
+    return status;
 }
 
 // The call the plug-in is in, as the child announced it.
@@ -231,12 +205,6 @@ private:
     int lastLine = 0;
 };
 
-std::string signalText(int signal) {
-    const char* name = strsignal(signal);
-    return "died by signal " + std::to_string(signal) +
-           (name != nullptr ? " (" + std::string(name) + ")" : std::string());
-}
-
 std::string secondsText(double seconds) {
     std::string text = std::to_string(seconds);
     text.erase(text.find_last_not_of('0') + 1);
@@ -250,78 +218,49 @@ std::string secondsText(double seconds) {
 
 int runSupervised(const supervision& settings, const supervised_body& body, transcript& record,
                   std::ostream& messages, const result_handler& resultArrived) {
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) {
-        messages << "zeth-host: cannot make a pipe for the plug-in's process ("
-                 << std::strerror(errno) << "); run with --in-process\n";
-        return 2;
-    }
     // Whatever is buffered now belongs to this process; the child must not write it again.
     messages.flush();
     std::cout.flush();
-#if defined(__linux__)
-    const pid_t parent = getpid();
-#endif
-    const pid_t child = fork();
-    if (child < 0) {
-        messages << "zeth-host: cannot start the plug-in's process (" << std::strerror(errno)
-                 << "); run with --in-process\n";
-        close(ends[0]);
-        close(ends[1]);
+    std::optional<child_process> child;
+    try {
+        child.emplace([&body](parent_pipe& parent) { return runChild(parent, body); });
+    } catch (const platform_error& error) {
+        messages << "zeth-host: " << error.what()
+                 << " for the plug-in's process; run with --in-process\n";
         return 2;
     }
-    if (child == 0) {
-        close(ends[0]);
-        std::signal(SIGPIPE, SIG_DFL);
-#if defined(__linux__)
-        // A plug-in stuck in a loop must not outlive a supervisor that was killed.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent) {
-            _exit(2);
-        }
-#endif
-        runChild(ends[1], body);
-    }
-    close(ends[1]);
     if (settings.childStarted) {
-        settings.childStarted(static_cast<int>(child));
+        settings.childStarted(child->id());
     }
 
     run_watch watch(record, messages, resultArrived);
     frame_reader frames;
     bool hung = false;
-    bool outputLost = false;
+    std::optional<int> outputLost; // the reason (errno) the transcript could not be written
     char buffer[65536];
     while (true) {
-        int timeout = -1;
+        std::optional<std::chrono::milliseconds> timeout;
         if (watch.call) {
             const auto limit = std::chrono::duration<double>(settings.callTimeout);
             const auto left = limit - (std::chrono::steady_clock::now() - watch.call->began);
-            timeout = static_cast<int>(std::max<double>(
-                0.0, std::chrono::duration<double, std::milli>(left).count() + 1.0));
+            // One millisecond more: a call is hung only once its time is up.
+            timeout = std::chrono::milliseconds(static_cast<std::int64_t>(std::max<double>(
+                0.0, std::chrono::duration<double, std::milli>(left).count() + 1.0)));
         }
-        pollfd input{ends[0], POLLIN, 0};
-        const int ready = poll(&input, 1, timeout);
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready == 0) {
+        const input_piece piece = child->output().read(buffer, sizeof buffer, timeout);
+        if (piece.status == input_status::timedOut) {
             hung = true;
             break;
         }
-        const ssize_t got = read(ends[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
+        if (piece.status == input_status::ended) {
             break;
         }
-        frames.feed(buffer, static_cast<std::size_t>(got));
+        frames.feed(buffer, piece.count);
         while (auto frame = frames.next()) {
             watch.take(*frame);
         }
         if (settings.output != nullptr && settings.output->fail()) {
-            outputLost = true;
+            outputLost = errno;
             break;
         }
         if (frames.corrupt()) {
@@ -329,15 +268,12 @@ int runSupervised(const supervision& settings, const supervised_body& body, tran
         }
     }
     if (hung || outputLost) {
-        kill(child, SIGKILL);
+        child->end();
     }
-    close(ends[0]);
-    int waited = 0;
-    while (waitpid(child, &waited, 0) < 0 && errno == EINTR) {
-    }
+    const process_ending ending = child->wait();
 
     if (outputLost) {
-        messages << "zeth-host: cannot write the transcript (" << std::strerror(errno)
+        messages << "zeth-host: cannot write the transcript (" << std::strerror(*outputLost)
                  << "): the run was stopped; free space or choose another output\n";
         return 2;
     }
@@ -347,18 +283,14 @@ int runSupervised(const supervision& settings, const supervised_body& body, tran
                          settings.timeoutOption + "); the host stopped it");
         return 1;
     }
-    if (WIFSIGNALED(waited)) {
-        watch.report(violation_kind::pluginCrashed, settings.pluginFile,
-                     signalText(WTERMSIG(waited)));
+    if (ending.died) {
+        watch.report(violation_kind::pluginCrashed, settings.pluginFile, ending.words());
         return 1;
     }
-    const int status = WIFEXITED(waited) ? WEXITSTATUS(waited) : 2;
     if (!watch.status || frames.corrupt()) {
         watch.report(violation_kind::pluginExited, settings.pluginFile,
-                     "ended the host's process with exit status " + std::to_string(status));
+                     "ended the host's process with exit status " + std::to_string(ending.status));
         return 1;
     }
     return *watch.status;
 }
-
-#endif

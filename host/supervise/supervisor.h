@@ -11,7 +11,8 @@
 // Nothing is installed in the plug-in's process to catch signals: the child simply dies.
 //
 // Threads: runSupervised() is called on the program's main thread, with no other threads
-// running (it forks). The body runs in the child on its only thread.
+// running (the child is a child_process: on POSIX systems a fork of this one). The body runs in
+// the child on its only thread.
 #pragma once
 
 #include "call_monitor.h"
@@ -52,8 +53,7 @@ struct supervised_run {
 // it is a run that could not go on: its message is shown and the status is 2.
 using supervised_body = std::function<int(supervised_run&)>;
 
-// Runs body in a child process and returns the run's exit status. Where processes cannot be
-// forked (Windows), runs it in this process.
+// Runs body in a child process and returns the run's exit status.
 int runSupervised(const supervision& settings, const supervised_body& body, transcript& record,
                   std::ostream& messages, const result_handler& resultArrived = {});
 // Runs body in this process: for a debugger, which should stop where the plug-in crashes.

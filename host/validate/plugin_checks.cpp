@@ -3,23 +3,15 @@
 #include "command_parser.h"
 #include "emulator.h"
 #include "event_parameter.h"
+#include "library_exports.h"
 #include "operator_session.h"
 #include "plugin_loader.h"
 #include "scenario_runner.h"
+#include "thread_time.h"
 #include "zeth_records.h"
-
-#if !defined(_WIN32)
-#include "elf_dynamic_symbols.h"
-
-#include <elf.h>
-#endif
-#if defined(__linux__)
-#include <sys/resource.h>
-#endif
 
 #include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -148,14 +140,10 @@ check_finding checkExports(const validation_settings& settings, call_monitor& ca
     calls.callBegins(0, "the loading of the library");
     const plugin_library library(settings.pluginFile);
     calls.callReturned();
-#if defined(_WIN32)
-    return passed(std::string("exports ") + factoryName);
-#else
     std::vector<std::string> further;
-    for (const elf_symbol& each : exportedSymbols(settings.pluginFile)) {
-        if (each.name != factoryName && (each.type == STT_FUNC || each.type == STT_OBJECT ||
-                                         each.type == STT_GNU_IFUNC || each.type == STT_TLS)) {
-            further.push_back(each.name);
+    for (std::string& name : libraryExports(settings.pluginFile)) {
+        if (name != factoryName) {
+            further.push_back(std::move(name));
         }
     }
     if (further.empty()) {
@@ -170,7 +158,6 @@ check_finding checkExports(const validation_settings& settings, call_monitor& ca
                                         (further.size() == 1 ? "" : "s") + " (" + named +
                                         (further.size() > 3 ? ", ..." : "") +
                                         "): a host may bind to them; hide all but the factory"};
-#endif
 }
 
 check_finding checkFactory(const validation_settings& settings, call_monitor& calls) {
@@ -433,18 +420,7 @@ check_finding checkQueries(const validation_settings& settings, call_monitor& ca
 // took the processor from it.
 struct thread_clock {
     std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
-#if defined(__linux__)
-    double processor = 0.0;
-    long preempted = 0;
-    thread_clock() {
-        timespec used{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
-        processor = static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
-        rusage usage{};
-        getrusage(RUSAGE_THREAD, &usage);
-        preempted = usage.ru_nivcsw;
-    }
-#endif
+    thread_time own = threadTime();
 };
 
 // How long a call kept the host's thread: the wall time, unless the system took the processor
@@ -453,11 +429,9 @@ struct thread_clock {
 // up of its own accord, and its wall time counts.
 double keptFor(const thread_clock& began, const thread_clock& ended) {
     const double wall = std::chrono::duration<double>(ended.wall - began.wall).count();
-#if defined(__linux__)
-    if (ended.preempted != began.preempted) {
-        return ended.processor - began.processor;
+    if (began.own.known && ended.own.known && ended.own.preempted != began.own.preempted) {
+        return ended.own.processor - began.own.processor;
     }
-#endif
     return wall;
 }
 

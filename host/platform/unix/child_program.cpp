@@ -1,8 +1,8 @@
 #include "child_program.h"
 
-#include <filesystem>
+#include "platform_error.h"
 
-#if !defined(_WIN32)
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -13,21 +13,6 @@
 #include <unistd.h>
 
 extern char** environ;
-#endif
-
-#if defined(_WIN32)
-
-child_outcome runChildProgram(const child_program& run) {
-    child_outcome outcome;
-    outcome.error = "cannot start " + run.program + ": this build runs no other program";
-    return outcome;
-}
-
-std::string thisProgramFile() {
-    return {};
-}
-
-#else
 
 namespace {
 
@@ -46,14 +31,13 @@ child_outcome runChildProgram(const child_program& run) {
     int out[2];
     int err[2];
     if (pipe2(out, O_CLOEXEC) != 0) {
-        outcome.error = std::string("cannot make a pipe: ") + std::strerror(errno);
-        return outcome;
+        throw platform_error(std::string("cannot make a pipe (") + std::strerror(errno) + ")");
     }
     if (pipe2(err, O_CLOEXEC) != 0) {
-        outcome.error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        const int why = errno;
         close(out[0]);
         close(out[1]);
-        return outcome;
+        throw platform_error(std::string("cannot make a pipe (") + std::strerror(why) + ")");
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -74,12 +58,10 @@ child_outcome runChildProgram(const child_program& run) {
     close(out[1]);
     close(err[1]);
     if (spawned != 0) {
-        outcome.error = "cannot start " + run.program + ": " + std::strerror(spawned);
         close(out[0]);
         close(err[0]);
-        return outcome;
+        throw platform_error("cannot start " + run.program + " (" + std::strerror(spawned) + ")");
     }
-    outcome.started = true;
 
     const auto deadline = std::chrono::steady_clock::now() + run.deadline;
     pollfd streams[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
@@ -130,18 +112,7 @@ child_outcome runChildProgram(const child_program& run) {
     int waited = 0;
     while (waitpid(child, &waited, 0) < 0 && errno == EINTR) {
     }
-    if (WIFEXITED(waited)) {
-        outcome.status = WEXITSTATUS(waited);
-    } else if (WIFSIGNALED(waited)) {
-        outcome.signal = WTERMSIG(waited);
-    }
+    outcome.ending.died = WIFSIGNALED(waited);
+    outcome.ending.status = WIFSIGNALED(waited) ? WTERMSIG(waited) : WEXITSTATUS(waited);
     return outcome;
 }
-
-std::string thisProgramFile() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : self.string();
-}
-
-#endif

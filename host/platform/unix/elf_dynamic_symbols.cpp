@@ -1,12 +1,13 @@
 #include "elf_dynamic_symbols.h"
 
+#include "platform_error.h"
+
 #include <elf.h>
 
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 namespace {
 
@@ -14,7 +15,7 @@ using bytes = std::vector<unsigned char>;
 
 template <typename T> T readAt(const bytes& file, std::uint64_t offset) {
     if (offset > file.size() || file.size() - offset < sizeof(T)) {
-        throw std::runtime_error("ELF structure beyond the end of the file");
+        throw platform_error("ELF structure beyond the end of the file");
     }
     T value;
     std::memcpy(&value, file.data() + offset, sizeof(T));
@@ -25,11 +26,11 @@ template <typename Ehdr, typename Shdr, typename Sym>
 std::vector<elf_symbol> readDynsym(const bytes& file) {
     const auto header = readAt<Ehdr>(file, 0);
     if (header.e_shentsize != sizeof(Shdr)) {
-        throw std::runtime_error("unexpected section header size");
+        throw platform_error("unexpected section header size");
     }
     const auto section = [&](std::uint64_t index) {
         if (index >= header.e_shnum) {
-            throw std::runtime_error("section index out of range");
+            throw platform_error("section index out of range");
         }
         return readAt<Shdr>(file, header.e_shoff + index * sizeof(Shdr));
     };
@@ -39,23 +40,23 @@ std::vector<elf_symbol> readDynsym(const bytes& file) {
             continue;
         }
         if (table.sh_entsize != sizeof(Sym)) {
-            throw std::runtime_error("unexpected symbol size");
+            throw platform_error("unexpected symbol size");
         }
         const Shdr names = section(table.sh_link);
         std::vector<elf_symbol> symbols;
         for (std::uint64_t k = 1; k < table.sh_size / sizeof(Sym); ++k) {
             const Sym symbol = readAt<Sym>(file, table.sh_offset + k * sizeof(Sym));
             if (symbol.st_name >= names.sh_size) {
-                throw std::runtime_error("symbol name outside the string table");
+                throw platform_error("symbol name outside the string table");
             }
             const std::uint64_t at = names.sh_offset + symbol.st_name;
             const std::uint64_t end = names.sh_offset + names.sh_size;
             if (end > file.size()) {
-                throw std::runtime_error("string table beyond the end of the file");
+                throw platform_error("string table beyond the end of the file");
             }
             const void* nul = std::memchr(file.data() + at, '\0', end - at);
             if (nul == nullptr) {
-                throw std::runtime_error("unterminated symbol name");
+                throw platform_error("unterminated symbol name");
             }
             // st_info packs binding and type the same way in both classes.
             const unsigned info = symbol.st_info;
@@ -64,7 +65,7 @@ std::vector<elf_symbol> readDynsym(const bytes& file) {
         }
         return symbols;
     }
-    throw std::runtime_error("no dynamic symbol table");
+    throw platform_error("no dynamic symbol table");
 }
 
 } // namespace
@@ -72,18 +73,18 @@ std::vector<elf_symbol> readDynsym(const bytes& file) {
 std::vector<elf_symbol> dynamicSymbols(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw std::runtime_error("cannot open " + path);
+        throw platform_error("cannot open " + path);
     }
     const bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (file.size() < EI_NIDENT || std::memcmp(file.data(), ELFMAG, SELFMAG) != 0) {
-        throw std::runtime_error(path + " is not an ELF file");
+        throw platform_error(path + " is not an ELF file");
     }
     const std::uint16_t probe = 1;
     unsigned char firstByte = 0;
     std::memcpy(&firstByte, &probe, 1);
     const unsigned char nativeOrder = firstByte == 1 ? ELFDATA2LSB : ELFDATA2MSB;
     if (file[EI_DATA] != nativeOrder) {
-        throw std::runtime_error(path + " is not in this machine's byte order");
+        throw platform_error(path + " is not in this machine's byte order");
     }
     switch (file[EI_CLASS]) {
     case ELFCLASS32:
@@ -91,7 +92,7 @@ std::vector<elf_symbol> dynamicSymbols(const std::string& path) {
     case ELFCLASS64:
         return readDynsym<Elf64_Ehdr, Elf64_Shdr, Elf64_Sym>(file);
     default:
-        throw std::runtime_error(path + " has an unknown ELF class");
+        throw platform_error(path + " has an unknown ELF class");
     }
 }
 

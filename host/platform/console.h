@@ -1,0 +1,18 @@
+// console: the terminal a user works zeth-host from: whether standard input is one (a person
+// typing, not a pipe or a file), and the interrupts the user sends (Ctrl-C).
+//
+// catchInterrupts() is called once, on the main thread, before the loop that polls the flag.
+// From then on Ctrl-C, and the system's request to stop (SIGTERM; on Windows Ctrl-Break and the
+// console's closing), set the flag instead of ending the process, and are passed on to the child
+// process named with passInterruptsTo(), so that a supervised child stops too.
+#pragma once
+
+#include <atomic>
+
+// True when standard input is a terminal or console.
+bool standardInputIsTerminal();
+
+// From now on an interrupt sets requested (which must live as long as the process).
+void catchInterrupts(std::atomic<bool>& requested);
+// The child process an interrupt is passed on to, by its id (child_process::id()); 0: none.
+void passInterruptsTo(int childId);
