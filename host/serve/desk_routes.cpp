@@ -20,7 +20,8 @@ std::string jsonLine(const json& value) {
 desk_routes::desk_routes(route_table& routes, emulator& target, event_stream& events,
                          serve_hooks calls, serve_settings chosen)
     : table(routes), host(target), stream(events), hooks(std::move(calls)),
-      settings(std::move(chosen)) {
+      settings(std::move(chosen)), changes(target) {
+    stream.watch(changes);
     table.add("GET", "/api/state", route_thread::emulator,
               [this](const http_request&) { return jsonAnswer(200, currentState()); });
     addDeskActions();
@@ -72,8 +73,8 @@ const layout_control* desk_routes::controlOn(int deskNumber, const std::string& 
     throw request_refused{404, "desk " + std::to_string(deskNumber) + " shows no control " + name};
 }
 
-http_answer desk_routes::outcome(std::uint64_t since, bool refused, const std::string& message,
-                                 bool views) {
+http_answer desk_routes::outcome(const http_request& request, std::uint64_t since, bool refused,
+                                 const std::string& message, bool views) {
     if (views) {
         host.showViews();
     }
@@ -81,14 +82,21 @@ http_answer desk_routes::outcome(std::uint64_t since, bool refused, const std::s
     for (const std::string& record : stream.recordsAfter(since)) {
         records.push_back(json::parse(record));
     }
-    return jsonAnswer(200, json{{"outcome", refused ? "refused" : "done"},
-                                {"message", message},
-                                {"records", records},
-                                {"state", currentState()}});
+    json change = publishState();
+    json answer = {{"outcome", refused ? "refused" : "done"},
+                   {"message", message},
+                   {"records", records},
+                   {"event", stream.latest()}};
+    if (request.parameter("state") == "changes") {
+        answer["changes"] = std::move(change);
+    } else {
+        answer["state"] = wholeState();
+    }
+    return jsonAnswer(200, answer);
 }
 
 void desk_routes::addDeskActions() {
-    addAction("/api/click", [this](const http_request&, const json& body) {
+    addAction("/api/click", [this](const http_request& request, const json& body) {
         requireRunning();
         const int deskNumber = deskAt(body);
         const layout_control* control = controlOn(deskNumber, textField(body, "control"));
@@ -101,10 +109,10 @@ void desk_routes::addDeskActions() {
                     : std::string();
         const std::uint64_t since = mark();
         host.click(deskNumber, control->name);
-        return outcome(since, refused, message);
+        return outcome(request, since, refused, message);
     });
 
-    addAction("/api/select", [this](const http_request&, const json& body) {
+    addAction("/api/select", [this](const http_request& request, const json& body) {
         requireRunning();
         const int deskNumber = deskAt(body);
         const layout_control* list = nullptr;
@@ -146,10 +154,10 @@ void desk_routes::addDeskActions() {
         }
         const std::uint64_t since = mark();
         host.select(deskNumber, list->name, index);
-        return outcome(since, false, std::string());
+        return outcome(request, since, false, std::string());
     });
 
-    addAction("/api/route", [this](const http_request&, const json& body) {
+    addAction("/api/route", [this](const http_request& request, const json& body) {
         requireRunning();
         const auto routerField = body.find("router");
         std::optional<std::int32_t> device;
@@ -171,10 +179,10 @@ void desk_routes::addDeskActions() {
         }
         const std::uint64_t since = mark();
         host.routeBehind(*device, destination, source);
-        return outcome(since, false, std::string());
+        return outcome(request, since, false, std::string());
     });
 
-    addAction("/api/advance", [this](const http_request&, const json& body) {
+    addAction("/api/advance", [this](const http_request& request, const json& body) {
         requireRunning();
         if (host.clock().realtime()) {
             throw request_refused{409, "the clock follows the wall clock: start zeth-host serve "
@@ -186,10 +194,10 @@ void desk_routes::addDeskActions() {
         }
         const std::uint64_t since = mark();
         host.advance(milliseconds);
-        return outcome(since, false, std::string());
+        return outcome(request, since, false, std::string());
     });
 
-    addAction("/api/line", [this](const http_request&, const json& body) {
+    addAction("/api/line", [this](const http_request& request, const json& body) {
         requireRunning();
         const std::string line = textField(body, "line");
         const std::uint64_t since = mark();
@@ -207,10 +215,10 @@ void desk_routes::addDeskActions() {
             }
             throw request_refused{404, why.empty() ? "the line could not be carried out" : why};
         }
-        return outcome(since, false, done.message, false); // the runner showed the views
+        return outcome(request, since, false, done.message, false); // the runner showed the views
     });
 
-    addAction("/api/restart", [this](const http_request&, const json&) {
+    addAction("/api/restart", [this](const http_request& request, const json&) {
         if (started) {
             throw request_refused{409, "the desks are running already"};
         }
@@ -219,7 +227,7 @@ void desk_routes::addDeskActions() {
         if (!started) {
             throw request_refused{409, stopped};
         }
-        return outcome(since, false, std::string());
+        return outcome(request, since, false, std::string());
     });
 }
 
@@ -232,6 +240,7 @@ void desk_routes::begin() {
 }
 
 void desk_routes::startDesks() {
+    changes.everything();
     try {
         hooks.start();
         started = true;
@@ -245,22 +254,52 @@ void desk_routes::startDesks() {
 }
 
 void desk_routes::halted(const run_halted& why) {
+    changes.everything();
     started = false;
     stopped = std::string("the desks stopped: ") + why.what();
     stream.publish("notice", jsonLine(json{{"text", stopped}}));
 }
 
-json desk_routes::currentState() const {
-    json state = stateDocument(host, started, hooks.currentDesk());
+json desk_routes::fields() const {
+    json state = stateFields(host, started, hooks.currentDesk());
     state["crash"] = settings.crashReport.empty() ? json(nullptr) : json(settings.crashReport);
     state["stopped"] = stopped;
     return state;
 }
 
-void desk_routes::publishState() {
-    if (stream.latest() == lastShown && lastShown != 0) {
-        return;
+json desk_routes::wholeState() const {
+    json state = stateDocument(host, started, hooks.currentDesk());
+    state.update(fields());
+    state["version"] = changes.version();
+    return state;
+}
+
+json desk_routes::currentState() {
+    publishState();
+    return wholeState();
+}
+
+json desk_routes::publishState() {
+    std::optional<json> change;
+    if (stream.latest() != takenUpTo || takenUpTo == 0) {
+        change = changes.take(fields());
     }
-    stream.publish("state", jsonLine(currentState()));
-    lastShown = stream.latest();
+    const int wholeReaders = stream.readers(state_form::whole);
+    if (change) {
+        stream.publish("changes", jsonLine(*change));
+    }
+    if (wholeReaders > 0 && (change || wholeReaders > wholeReadersServed)) {
+        stream.publish("state", jsonLine(wholeState()));
+    }
+    wholeReadersServed = wholeReaders;
+    takenUpTo = stream.latest();
+    if (change) {
+        return std::move(*change);
+    }
+    json unchanged = fields();
+    unchanged["since"] = changes.version();
+    unchanged["version"] = changes.version();
+    unchanged["desks"] = json::array();
+    unchanged["routers"] = json::array();
+    return unchanged;
 }

@@ -8,14 +8,20 @@
 //   POST /api/line      {"line": "click Take"} any line of the scenario language
 //   POST /api/restart   {}                     starts the desks when they are not running
 //
+// The state document (GET /api/state) carries "version", the number of the latest change
+// (state_changes.h), with the run's own fields "crash" and "stopped".
+//
 // An action is answered 200 with {"outcome": "done" | "refused", "message", "records": [the JSON
-// transcript records it caused], "state": the state document}; a click on a disabled control is
-// "refused", an answer and not an error. Malformed JSON or a field of the wrong type is 400; an
+// transcript records it caused], "event": the serial of the stream's latest event then (follow
+// the stream from exactly there with Last-Event-ID), "state": the state document}; asked with
+// "?state=changes" it carries "changes", the action's change, instead of "state" (the page asks
+// so: for 1,000 desks the whole state is 2 MB). A click on a disabled control is "refused", an
+// answer and not an error. Malformed JSON or a field of the wrong type is 400; an
 // unknown desk, control, list item or router 404; a line of the scenario language that does not
 // parse 400; an action while the desks are not running 409. None of these changes anything.
 //
 // It also keeps the desks' run state (started, why they stopped, the report of a crashed earlier
-// process) and publishes the "state" and "notice" events of the event stream.
+// process) and publishes the "changes", "state" and "notice" events of the event stream.
 //
 // Threads: everything here runs on the emulator's thread (the routes are added as
 // route_thread::emulator); the constructor runs on the thread that builds the server. The
@@ -26,6 +32,7 @@
 #include "event_stream.h"
 #include "http_exchange.h"
 #include "route_table.h"
+#include "state_changes.h"
 
 #include <nlohmann/json.hpp>
 
@@ -79,10 +86,11 @@ public:
     void requireRunning();
     // The serial of the latest event: an action's records are those published after it.
     std::uint64_t mark() { return stream.latest(); }
-    // The answer to an action: {"outcome", "message", "records" since mark, "state"}; views: show
-    // the one-line views first, as the scenario runner does after every action.
-    http_answer outcome(std::uint64_t since, bool refused, const std::string& message,
-                        bool views = true);
+    // The answer to request, an action: {"outcome", "message", "records" since mark, "event",
+    // and "state" or "changes" as the request asks}, with the change published; views: show the
+    // one-line views first, as the scenario runner does after every action.
+    http_answer outcome(const http_request& request, std::uint64_t since, bool refused,
+                        const std::string& message, bool views = true);
 
     // At the server's start: starts the desks, or, after a crashed earlier process, publishes
     // its report as a notice and waits for the page to ask (POST /api/restart).
@@ -93,14 +101,20 @@ public:
     bool running() const { return started; }
     // The run cannot go on: the desks are stopped and a notice says why.
     void halted(const run_halted& why);
-    // Publishes a "state" event when anything was published since the last one.
-    void publishState();
-    // The state document with the run's own fields: "crash" (the supervisor's report, or null)
-    // and "stopped" (why the desks stopped, or empty).
-    nlohmann::json currentState() const;
+    // When anything was published since the last call: publishes the change since then as a
+    // "changes" event, and the whole state as a "state" event when anyone reads whole states (or
+    // a new reader of them came). Returns the change, empty (no desks, no routers, "since" equal
+    // to "version") when there was none.
+    nlohmann::json publishState();
+    // The whole state document at its version (publishing the change that brings it there),
+    // with the run's own fields: "crash" (the supervisor's report, or null) and "stopped" (why
+    // the desks stopped, or empty).
+    nlohmann::json currentState();
 
 private:
     void addDeskActions();
+    nlohmann::json fields() const;
+    nlohmann::json wholeState() const;
     int deskAt(const nlohmann::json& body) const;
     const layout_control* controlOn(int deskNumber, const std::string& name) const;
 
@@ -109,7 +123,9 @@ private:
     event_stream& stream;
     serve_hooks hooks;
     serve_settings settings;
+    state_changes changes;
     bool started = false;
     std::string stopped;         // why the desks stopped (a runaway panel)
-    std::uint64_t lastShown = 0; // the latest event the last state event covered
+    std::uint64_t takenUpTo = 0; // the latest event when the last change was taken
+    int wholeReadersServed = 0;  // readers of whole states when the last one was published
 };

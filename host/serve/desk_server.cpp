@@ -45,7 +45,6 @@ void desk_server::run(const std::atomic<bool>& stopping) {
         queue.runPending(wait);
     }
     queue.close();
-    stream.close();
     transport.stop();
     if (deskRoutes.running()) {
         host.finish();

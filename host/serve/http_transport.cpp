@@ -1,6 +1,7 @@
 #include "http_transport.h"
 
 #include "request_guard.h"
+#include "serve_limits.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t bodyLimit = 64 * 1024;
+constexpr std::size_t bodyLimit = serve_limits::bodyBytes;
 
 http_request fromLibrary(const httplib::Request& given) {
     http_request request;
@@ -83,6 +84,13 @@ void http_transport::start() {
     http.set_payload_max_length(bodyLimit);
     // An idle page's connection must not hold up the closing of the desks for long.
     http.set_keep_alive_timeout(1);
+    // Every connection holds one of the pool's threads while it is open, a stream for its whole
+    // life: the pool has room for every stream allowed and for the requests beside them.
+    http.new_task_queue = [] {
+        return new httplib::ThreadPool(static_cast<std::size_t>(serve_limits::streams) + 56);
+    };
+    http.set_read_timeout(serve_limits::headerTime);
+    http.set_write_timeout(serve_limits::writeTime);
     http.set_error_handler([](const httplib::Request& request, httplib::Response& response) {
         if (!response.body.empty()) {
             return;
@@ -109,45 +117,53 @@ void http_transport::start() {
             write(response, route_table::answer(*chosen, request));
         } else if (chosen->thread == route_thread::emulator) {
             write(response, onEmulatorThread(*chosen, request));
+        } else if (++openStreams > serve_limits::streams) {
+            --openStreams;
+            write(response, errorAnswer(503, "refused: " + std::to_string(serve_limits::streams) +
+                                                 " event streams are open already, the most "
+                                                 "zeth-host serve keeps; close a page"));
         } else {
             std::uint64_t from = 0;
             const std::string last = request.header("last-event-id");
             if (!last.empty()) {
                 from = std::strtoull(last.c_str(), nullptr, 10);
             }
+            const state_form form =
+                request.parameter("state") == "changes" ? state_form::changes : state_form::whole;
+            stream.reading(form, +1);
             response.set_header("Cache-Control", "no-store");
             response.set_chunked_content_provider(
-                "text/event-stream", [this, from](std::size_t, httplib::DataSink& sink) mutable {
-                    const std::vector<stream_event> events =
-                        stream.after(from, std::chrono::milliseconds(1000));
-                    if (stream.isClosed()) {
-                        sink.done();
-                        return true;
-                    }
-                    // Only the latest state counts: a page that catches up draws once.
-                    std::size_t lastState = events.size();
-                    for (std::size_t i = 0; i < events.size(); ++i) {
-                        lastState = events[i].name == "state" ? i : lastState;
-                    }
-                    std::string chunk;
-                    for (std::size_t i = 0; i < events.size(); ++i) {
-                        const stream_event& each = events[i];
-                        from = each.serial;
-                        if (each.name == "state" && i != lastState) {
-                            continue;
+                "text/event-stream",
+                [this, from, form](std::size_t, httplib::DataSink& sink) mutable {
+                    stream_chunk chunk =
+                        stream.chunkAfter(from, form, serve_limits::streamChunkBytes);
+                    if (chunk.last == from) {
+                        std::unique_lock<std::mutex> lock(guard);
+                        published.wait_for(lock, std::chrono::seconds(1));
+                        if (stopping) {
+                            sink.done();
+                            return true;
                         }
-                        chunk += "id: " + std::to_string(each.serial) + "\nevent: " + each.name +
-                                 "\ndata: " + each.data + "\n\n";
+                        chunk = stream.chunkAfter(from, form, serve_limits::streamChunkBytes);
                     }
+                    if (chunk.behind) {
+                        return false;
+                    }
+                    from = chunk.last;
                     // A comment when nothing happened: a closed page is noticed by the failed
                     // write.
-                    if (chunk.empty()) {
-                        chunk = ": waiting\n\n";
+                    if (chunk.text.empty()) {
+                        chunk.text = ": waiting\n\n";
                     }
-                    return sink.write(chunk.data(), chunk.size());
+                    return sink.write(chunk.text.data(), chunk.text.size());
+                },
+                [this, form](bool) {
+                    --openStreams;
+                    stream.reading(form, -1);
                 });
         }
     };
+    stream.onPublished([this] { published.notify_all(); });
     http.Get(R"(/.*)", serve);
     http.Post(R"(/.*)", serve);
     listener = std::thread([&http] { http.listen_after_bind(); });
@@ -158,6 +174,12 @@ void http_transport::start() {
 }
 
 void http_transport::stop() {
+    stream.onPublished({});
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        stopping = true;
+    }
+    published.notify_all();
     endpoint.server().stop();
     listener.join();
 }

@@ -15,6 +15,9 @@
 #include "http_endpoint.h"
 #include "route_table.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 class http_transport {
@@ -27,8 +30,7 @@ public:
 
     // Serves on the endpoint from threads of its own; returns once it accepts connections.
     void start();
-    // Stops accepting, ends every connection and returns when no thread of its own runs. The
-    // event_stream must be closed first, so that no stream waits for events.
+    // Stops accepting, ends every connection and returns when no thread of its own runs.
     void stop();
 
 private:
@@ -39,4 +41,8 @@ private:
     event_stream& stream;
     action_queue& queue;
     std::thread listener;
+    std::atomic<int> openStreams{0};
+    std::mutex guard;
+    std::condition_variable published;
+    bool stopping = false;
 };
