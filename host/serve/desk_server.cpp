@@ -28,6 +28,7 @@ desk_server::desk_server(http_endpoint& endpoint, emulator& target, event_stream
 void desk_server::run(const std::atomic<bool>& stopping) {
     transport.start();
     deskRoutes.begin();
+    std::uint64_t streamed = 0; // the latest event the streams have been told of
     while (!stopping) {
         std::chrono::milliseconds wait(100);
         try {
@@ -42,6 +43,10 @@ void desk_server::run(const std::atomic<bool>& stopping) {
             deskRoutes.halted(why);
         }
         deskRoutes.publishState();
+        if (stream.latest() != streamed) {
+            streamed = stream.latest();
+            transport.published();
+        }
         queue.runPending(wait);
     }
     queue.close();

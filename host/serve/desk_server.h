@@ -28,6 +28,11 @@
 
 class desk_server {
 public:
+    // The emulator's viewsOfEveryDeskUpTo for served desks: beyond 8 desks the transcript (and
+    // so every stream and every action's answer) shows after an action the views of the desks it
+    // changed, not a thousand unchanged ones.
+    static constexpr int viewsOfEveryDeskUpTo = 8;
+
     // stream must be attached to the transcript the emulator writes.
     desk_server(http_endpoint& endpoint, emulator& host, event_stream& stream, serve_hooks hooks,
                 serve_settings settings);

@@ -30,7 +30,7 @@ void event_stream::write(const transcript_entry& entry) {
     while (!lines.empty() && lines.back() == '\n') {
         lines.pop_back();
     }
-    const nlohmann::json line = {{"kind", nlohmann::json::parse(record)["kind"]},
+    const nlohmann::json line = {{"kind", kindName(entry.kind)},
                                  {"id", entry.id},
                                  {"passed", entry.passed},
                                  {"text", lines}};
@@ -46,10 +46,6 @@ void event_stream::watch(transcript_writer& watcher) {
     watchers.push_back(&watcher);
 }
 
-void event_stream::onPublished(std::function<void()> notify) {
-    published = std::move(notify);
-}
-
 void event_stream::add(const std::string& name, std::string data) {
     {
         std::lock_guard<std::mutex> lock(guard);
@@ -60,9 +56,6 @@ void event_stream::add(const std::string& name, std::string data) {
             keptBytes -= events.front().data.size();
             events.pop_front();
         }
-    }
-    if (published) {
-        published();
     }
 }
 
@@ -108,6 +101,11 @@ stream_chunk event_stream::chunkAfter(std::uint64_t from, state_form form, std::
 std::uint64_t event_stream::latest() {
     std::lock_guard<std::mutex> lock(guard);
     return serial;
+}
+
+std::uint64_t event_stream::oldest() {
+    std::lock_guard<std::mutex> lock(guard);
+    return events.empty() ? 1 : events.front().serial;
 }
 
 std::vector<std::string> event_stream::recordsAfter(std::uint64_t from) {

@@ -14,8 +14,7 @@
 // facility). The stream counts the readers of each form, so that nobody pays for whole state
 // documents that nobody reads.
 //
-// Threads: write(), publish(), watch() and onPublished() from the emulator's thread; the rest from
-// any thread.
+// Threads: write(), publish() and watch() from the emulator's thread; the rest from any thread.
 #pragma once
 
 #include "json_transcript.h"
@@ -25,7 +24,6 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -57,17 +55,15 @@ public:
     void publish(const std::string& name, const std::string& data);
     // Every entry written here is written to watcher too (which must outlive the stream).
     void watch(transcript_writer& watcher);
-    // Called after every event published, on the publishing thread (empty: nobody); it must not
-    // block and must not publish.
-    void onPublished(std::function<void()> notify);
 
     // The events after serial for a reader of form, up to about maxBytes (at least one event when
     // there is one). Of several "state" events only the latest is given: a page that catches up
     // draws once. A serial past the latest (numbered by an earlier process of the same desks)
     // reads as 0: everything kept is new.
     stream_chunk chunkAfter(std::uint64_t serial, state_form form, std::size_t maxBytes);
-    // The serial of the latest event (0: none yet).
+    // The serial of the latest event (0: none yet), and of the oldest still kept (1 when none).
     std::uint64_t latest();
+    std::uint64_t oldest();
     // The events published since serial, "record" events only, as their JSON texts.
     std::vector<std::string> recordsAfter(std::uint64_t serial);
 
@@ -83,7 +79,6 @@ private:
     json_transcript json{jsonText};
     text_transcript text{plainText};
     std::vector<transcript_writer*> watchers;
-    std::function<void()> published;
     std::mutex guard;
     std::deque<stream_event> events; // consecutive serials, the oldest first
     std::size_t keptBytes = 0;

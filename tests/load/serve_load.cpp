@@ -34,6 +34,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -329,12 +330,17 @@ public:
     std::atomic<std::uint64_t> lastId{0};
     std::atomic<double> answeredAfter{-1}; // milliseconds from start to the status line
     std::mutex guard;
-    std::string refusal; // the body of an answer that was not 200
+    std::string refusal; // the body of an answer that was not 200, or what failed
 
 private:
+    void fail(const char* during, beast::error_code failed) {
+        const std::lock_guard<std::mutex> lock(guard);
+        refusal = std::string(during) + ": " + failed.message();
+        ended = true;
+    }
     void connected(beast::error_code failed) {
         if (failed) {
-            ended = true;
+            fail("connect", failed);
             return;
         }
         request = {http::verb::get, path, 11};
@@ -346,19 +352,20 @@ private:
         http::async_write(stream, request,
                           [self = shared_from_this()](beast::error_code error, std::size_t) {
                               if (error) {
-                                  self->ended = true;
+                                  self->fail("request", error);
                                   return;
                               }
                               self->readHeader();
                           });
     }
     void readHeader() {
-        parser.body_limit(boost::none);
+        // A number, not boost::none: Boost 1.74 then refuses every body with a Content-Length.
+        parser.body_limit(std::numeric_limits<std::uint64_t>::max());
         parser.on_chunk_body(onBody);
         http::async_read_header(stream, buffer, parser,
                                 [self = shared_from_this()](beast::error_code error, std::size_t) {
                                     if (error) {
-                                        self->ended = true;
+                                        self->fail("status line", error);
                                         return;
                                     }
                                     self->answeredAfter = millisecondsSince(self->started);
