@@ -6,10 +6,19 @@
 
 #include <map>
 #include <optional>
+#include <random>
 
 namespace {
 
 using json = nlohmann::json;
+
+// A name for this process's desks that no earlier process of them had: its versions and event
+// serials start again from 1.
+std::string runName() {
+    std::random_device source;
+    const auto high = static_cast<std::uint64_t>(source()) << 32;
+    return std::to_string(high | source());
+}
 
 std::string jsonLine(const json& value) {
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
@@ -20,7 +29,7 @@ std::string jsonLine(const json& value) {
 desk_routes::desk_routes(route_table& routes, emulator& target, event_stream& events,
                          serve_hooks calls, serve_settings chosen)
     : table(routes), host(target), stream(events), hooks(std::move(calls)),
-      settings(std::move(chosen)), changes(target) {
+      settings(std::move(chosen)), changes(target), run(runName()) {
     stream.watch(changes);
     table.add("GET", "/api/state", route_thread::emulator,
               [this](const http_request&) { return jsonAnswer(200, currentState()); });
@@ -267,6 +276,7 @@ void desk_routes::halted(const run_halted& why) {
 
 json desk_routes::fields() const {
     json state = stateFields(host, started, hooks.currentDesk());
+    state["run"] = run;
     state["crash"] = settings.crashReport.empty() ? json(nullptr) : json(settings.crashReport);
     state["stopped"] = stopped;
     return state;

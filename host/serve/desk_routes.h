@@ -9,7 +9,9 @@
 //   POST /api/restart   {}                     starts the desks when they are not running
 //
 // The state document (GET /api/state) carries "version", the number of the latest change
-// (state_changes.h), with the run's own fields "crash" and "stopped".
+// (state_changes.h), with the run's own fields "crash", "stopped" and "run" (a name of this
+// process's desks: after a crash, or a restart of zeth-host, the versions begin again under
+// another name, and a page that holds one of the old fetches the whole state).
 //
 // An action is answered 200 with {"outcome": "done" | "refused", "message", "records": [the JSON
 // transcript records it caused], "event": the serial of the stream's latest event then (follow
@@ -124,6 +126,7 @@ private:
     serve_hooks hooks;
     serve_settings settings;
     state_changes changes;
+    const std::string run;
     bool started = false;
     std::string stopped;         // why the desks stopped (a runaway panel)
     std::uint64_t takenUpTo = 0; // the latest event when the last change was taken

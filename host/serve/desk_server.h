@@ -3,12 +3,15 @@
 // It puts together the route table (route_table.h) with the desk routes (desk_routes.h), the
 // page, the event stream's route and the transport (http_transport.h) on a bound endpoint:
 //   GET  /              the page (served_page.h)
-//   GET  /api/events    server-sent events: "record", "line", "state", "notice" (event_stream.h)
+//   GET  /api/events    server-sent events: "record", "line", "state", "notice" (event_stream.h);
+//                       ?state=changes: "changes" in place of "state"; Last-Event-ID or ?after=N
+//                       resumes after event N, and "missed" says that some are no longer kept
 //   and the desk routes: GET /api/state, POST /api/click, /api/select, /api/route,
 //   /api/advance, /api/line, /api/restart (desk_routes.h)
 // Every answer but the page and the stream is one JSON object; an error is {"error": "one line
 // saying what was wrong"}. Before any route, the request guard (request_guard.h) refuses what
-// cannot have come from the page itself; a body over 64 KiB is 413.
+// cannot have come from the page itself; the transport (http_transport.h) refuses what goes past
+// a limit (serve_limits.h).
 //
 // Threads: run() is called on the emulator's thread, which is the only one that enters a panel
 // or touches the emulator: the transport's threads post every route that needs the emulator to

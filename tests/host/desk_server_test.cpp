@@ -115,7 +115,7 @@ TEST(desk_server, state_document_draws_the_desk_and_the_routers_it_uses) {
     EXPECT_EQ(page->status, 200);
     EXPECT_THAT(page->get_header_value("Content-Type"), HasSubstr("text/html"));
     EXPECT_THAT(page->get_header_value("Content-Security-Policy"), HasSubstr("default-src 'none'"));
-    EXPECT_THAT(page->body, HasSubstr("new EventSource(\"/api/events\")"));
+    EXPECT_THAT(page->body, HasSubstr("new EventSource(\"/api/events?state=changes\""));
 
     // A crosspoint behind the panels, on a destination the desk listens to: the routers' view
     // names the source's package.
