@@ -94,5 +94,12 @@ inline std::vector<bad_request> badRequests() {
          "JSON",
          "text/plain"},
         {"unknown route", "/api/undo", "{}", {}, 404, "no such page"},
+        {"a route's other method", "/api/state", "{}", {}, 405, "use GET"},
+        {"headers over 16 KiB",
+         "/api/click",
+         R"({"desk": 1, "control": "Dest_1"})",
+         {{"X-Padding", std::string(17 * 1024, 'x')}},
+         431,
+         "16 KiB"},
     };
 }
