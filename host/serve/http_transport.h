@@ -9,11 +9,12 @@
 // far as its reader takes it up.
 //
 // What a client may hold is bounded (serve_limits.h): connections and streams (past either, 503
-// with a one-line reason at once); the headers must have arrived within headerTime of the
-// connection or of the previous answer, in total (a client that trickles them is closed), a body
-// within bodyTime; a stream whose reader takes up nothing for writeTime, or falls so far behind
-// that the events it has not read are no longer kept, is dropped (its page reconnects and resumes
-// from its last event id, or fetches the state when those are gone).
+// with a one-line reason at once); the headers must have arrived within headerTime in total,
+// counted from the connection's opening or, on a kept-alive connection, from the request's first
+// byte (a client that trickles them is closed), a body within bodyTime; a stream whose reader
+// takes up nothing for writeTime, or falls so far behind that the events it has not read are no
+// longer kept, is dropped (its page reconnects and resumes from its last event id, or fetches the
+// state when those are gone).
 //
 // Threads: start() and stop() from the thread that runs the server (the emulator's, which also
 // publishes to the event_stream); the I/O thread calls the route table, the request guard and the

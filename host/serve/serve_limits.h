@@ -13,8 +13,9 @@ namespace serve_limits {
 constexpr int streams = 200;
 // Connections open at once, streams included; the next one is answered 503 and closed.
 constexpr int connections = 500;
-// A request's headers must have arrived this long after the connection opened or the previous
-// answer was written, in total: a client that trickles them is closed.
+// A request's headers must have arrived this long after the connection opened or, on a
+// kept-alive connection, after the request's first byte, in total: a client that trickles them
+// is closed.
 constexpr std::chrono::seconds headerTime{5};
 // A request's body must have arrived this long after its headers.
 constexpr std::chrono::seconds bodyTime{10};

@@ -580,6 +580,14 @@ std::size_t recordsIn(const http_client::reply& reply, std::uint64_t* latest = n
     return answer.contains("records") ? answer["records"].size() : 0;
 }
 
+// One action first: the serial of the stream's latest event after it, to follow from there.
+std::uint64_t markAfterAnAction(http_client& client) {
+    std::uint64_t mark = 0;
+    bool click = false;
+    recordsIn(act(client, 1, 0, click), &mark);
+    return mark;
+}
+
 std::vector<std::string> figures;
 
 void clicksWithStreams(const std::string& program, int desks) {
@@ -615,9 +623,8 @@ void everyRecord(const std::string& program) {
     served_process served(program, {"--panels", "2"});
     load_io io;
     http_client client(served.port());
-    std::uint64_t mark = 0;
+    const std::uint64_t mark = markAfterAnAction(client);
     bool click = false;
-    recordsIn(act(client, 1, 0, click), &mark);
     check(mark != 0,
           "an action's answer names the stream's latest event (" + std::to_string(mark) + ")");
     const readers opened = openStreams(io, served.port(), 100, mark);
@@ -652,9 +659,8 @@ void stalledReader(const std::string& program, int actions) {
     served_process served(program, {"--panels", "2"});
     load_io io;
     http_client client(served.port());
-    std::uint64_t mark = 0;
+    const std::uint64_t mark = markAfterAnAction(client);
     bool click = false;
-    recordsIn(act(client, 1, 0, click), &mark);
     // The stalled reader asks for the stream and never reads: its receive window is small.
     tcp::socket stalled(io.context);
     stalled.open(tcp::v4());
