@@ -23,6 +23,7 @@ template <typename Name, typename Call> void desk::callPanel(Name&& name, Call&&
         monitor->callBegins(id, name());
     }
     ++depth;
+    log.deskCalled(id);
     try {
         call();
     } catch (const std::exception& error) {

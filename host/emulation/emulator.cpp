@@ -67,7 +67,7 @@ void emulator::finish() {
 }
 
 void emulator::beginAction(int deskNumber, const std::string& text) {
-    happened.beginAction();
+    happened.beginAction(deskNumber);
     transcript_entry entry;
     entry.kind = entry_kind::action;
     entry.time = time.now();

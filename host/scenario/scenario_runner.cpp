@@ -237,7 +237,7 @@ void scenario_runner::expect(const scenario_step& step) {
         }
         return;
     case scenario_step::kind::expectViolation:
-        verdict(step, host.log().claimViolation(step.violation),
+        verdict(step, host.log().claimViolation(deskNumber, step.violation),
                 "no such violation during the last action");
         return;
     default:

@@ -88,7 +88,7 @@ TEST(contract_checker, aClickOnADisabledControlIsRefusedAndNamesTheCommandThatDi
     EXPECT_EQ(violations[0].cause, "CD '1' 'Take'");
     EXPECT_THAT(test.captured.commands(), IsEmpty()) << "the click never reached the panel";
 
-    EXPECT_TRUE(test.host->log().claimViolation(violation_kind::clickOnDisabledControl));
+    EXPECT_TRUE(test.host->log().claimViolation(1, violation_kind::clickOnDisabledControl));
     EXPECT_EQ(test.host->log().unexpectedViolations(), 0u) << "an expected violation is claimed";
 
     test.host->click(1, "CE '1' 'Take'");
