@@ -114,6 +114,7 @@ file_verdict runFile(const batch_request& request, const batch_file& file,
     const supervised_body body = [&](supervised_run& child) {
         scenario_setup own = request.setup;
         own.options.calls = &child.calls;
+        own.options.debugOutput = child.debugOutput;
         if (file.plant) {
             own.plant = *file.plant;
             own.description = file.description;

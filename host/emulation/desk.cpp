@@ -3,7 +3,9 @@
 #include "event_parameter.h"
 #include "zeth_records.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 desk::desk(int number, command_interpreter& commands, run_log& happened, transcript& output,
@@ -24,16 +26,29 @@ template <typename Name, typename Call> void desk::callPanel(Name&& name, Call&&
     }
     ++depth;
     log.deskCalled(id);
+    debugShown = 0;
+    debugDropped = 0;
+    if (debugOutput != nullptr) {
+        debugOutput->begin();
+    }
+    std::optional<violation> thrown;
     try {
         call();
     } catch (const std::exception& error) {
-        log.report(id, {violation_kind::exceptionFromPanel,
-                        std::string("the panel threw: ") + error.what(), "the host's call"});
+        thrown = violation{violation_kind::exceptionFromPanel,
+                           std::string("the panel threw: ") + error.what(), "the host's call"};
     } catch (...) {
-        log.report(id, {violation_kind::exceptionFromPanel, "the panel threw something",
-                        "the host's call"});
+        thrown = violation{violation_kind::exceptionFromPanel, "the panel threw something",
+                           "the host's call"};
+    }
+    if (debugOutput != nullptr) {
+        debugOutput->end();
+        takeDebugOutput(true);
     }
     --depth;
+    if (thrown) {
+        log.report(id, *thrown);
+    }
     if (monitor != nullptr) {
         monitor->callReturned();
     }
@@ -163,7 +178,38 @@ void* desk::notify(void* data, int code) {
     return nullptr;
 }
 
+void desk::takeDebugOutput(bool callEnded) {
+    if (debugOutput == nullptr) {
+        return;
+    }
+    debug_output_capture::taken written =
+        debugOutput->take(debugOutputPerCall - std::min(debugOutputPerCall, debugShown));
+    debugShown += written.text.size();
+    debugDropped += written.dropped;
+    for (std::string& line : debug_output_capture::lines(written.text)) {
+        log.debugLine(id, line);
+        transcript_entry entry;
+        entry.kind = entry_kind::debug;
+        entry.time = clock.now();
+        entry.deskNumber = id;
+        entry.text = std::move(line);
+        record.add(std::move(entry));
+    }
+    if (callEnded && debugDropped > 0) {
+        transcript_entry note;
+        note.kind = entry_kind::note;
+        note.time = clock.now();
+        note.deskNumber = id;
+        note.text = "the panel wrote " + std::to_string(debugDropped) +
+                    " more bytes of debug output during this call, not shown: a call shows at "
+                    "most " +
+                    std::to_string(debugOutputPerCall) + " bytes";
+        record.add(std::move(note));
+    }
+}
+
 void* desk::command(const void* data) {
+    takeDebugOutput(false);
     const std::string text = data != nullptr ? static_cast<const char*>(data) : "";
     log.command(id, text);
     transcript_entry entry;
@@ -218,6 +264,7 @@ void desk::reportForeignCalls() {
 }
 
 void desk::handBack(const void* data) {
+    takeDebugOutput(false);
     const contract_checker::hand_back back = checker.handBack(data);
     if (back.breach) {
         log.report(id, *back.breach);

@@ -25,7 +25,10 @@ emulator::emulator(facility plant, layout_store layoutFiles, emulator_options se
                    transcript& output)
     : facilityModel(std::move(plant)), layouts(std::move(layoutFiles)),
       options(std::move(settings)), record(output), time(options.realtime), bank(facilityModel),
-      happened(record, time), interpreter(facilityModel, bank, queue, timers, time, layouts) {
+      happened(record, time), interpreter(facilityModel, bank, queue, timers, time, layouts),
+      ownCapture(options.debugOutput == nullptr ? std::make_unique<debug_output_capture>()
+                                                : nullptr),
+      capture(options.debugOutput != nullptr ? options.debugOutput : ownCapture.get()) {
     interpreter.limitTimers(options.timerLimit);
 }
 
@@ -34,6 +37,7 @@ emulator::~emulator() {
 }
 
 void emulator::start(int count) {
+    const debug_output_capture::scope capturing(capture);
     const std::string pluginPath =
         options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
     library = std::make_unique<plugin_library>(pluginPath);
@@ -42,6 +46,7 @@ void emulator::start(int count) {
     for (int number = 1; number <= count; ++number) {
         all.push_back(std::make_unique<desk>(number, interpreter, happened, record, time));
         all.back()->watchCalls(options.calls);
+        all.back()->captureDebugOutput(capture);
         beginAction(number, "the host creates the panel: load_zeth_client_script(host, \"" +
                                 panelPath + "\")");
         if (!all.back()->create(library->factory(), panelPath)) {
@@ -54,6 +59,7 @@ void emulator::start(int count) {
 }
 
 void emulator::finish() {
+    const debug_output_capture::scope capturing(capture);
     if (!library) {
         return;
     }
@@ -108,6 +114,7 @@ layout* emulator::panelLayout(desk& target, const std::string& control, std::str
 }
 
 action_result emulator::select(int deskNumber, const std::string& list, std::int32_t index) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
@@ -184,6 +191,7 @@ action_result emulator::selectNamed(int deskNumber, const std::string& list,
 }
 
 action_result emulator::click(int deskNumber, const std::string& controlName) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
@@ -215,6 +223,7 @@ action_result emulator::click(int deskNumber, const std::string& controlName) {
 }
 
 action_result emulator::query(int deskNumber, const std::string& property) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
@@ -236,6 +245,7 @@ action_result emulator::query(int deskNumber, const std::string& property) {
 }
 
 action_result emulator::deliverRaw(int deskNumber, int code, void* data, const std::string& what) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
@@ -249,6 +259,7 @@ action_result emulator::deliverRaw(int deskNumber, int code, void* data, const s
 }
 
 action_result emulator::close(int deskNumber) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
@@ -263,6 +274,7 @@ action_result emulator::close(int deskNumber) {
 }
 
 void emulator::advance(std::int64_t milliseconds) {
+    const debug_output_capture::scope capturing(capture);
     beginAction(0,
                 "wait " + seconds(milliseconds) + ", until " + seconds(time.now() + milliseconds));
     runUntil(time.now() + milliseconds);
@@ -285,6 +297,7 @@ std::optional<std::int32_t> emulator::routerDevice(const std::string& nameOrNumb
 
 action_result emulator::injectRevertive(std::int32_t device, std::int32_t destination,
                                         std::int32_t source) {
+    const debug_output_capture::scope capturing(capture);
     if (record.listening()) {
         beginAction(0, "the router " + facilityModel.describeDevice(device) + " reports " +
                            std::to_string(destination) + " <- " + std::to_string(source) +
@@ -304,6 +317,7 @@ action_result emulator::injectRevertive(std::int32_t device, std::int32_t destin
 
 action_result emulator::routeBehind(std::int32_t device, std::int32_t destination,
                                     std::int32_t source) {
+    const debug_output_capture::scope capturing(capture);
     beginAction(0, "someone else routes " + facilityModel.describeDevice(device) + " " +
                        std::to_string(destination) + " <- " + std::to_string(source));
     const std::string refusal = bank.refusal(device, source, destination);
@@ -324,6 +338,7 @@ void emulator::fanOutRevertive(std::int32_t device, std::int32_t destination, st
 }
 
 void emulator::runUntil(std::int64_t until) {
+    const debug_output_capture::scope capturing(capture);
     while (const auto next = queue.popDueBy(until)) {
         time.advanceTo(next->due);
         if (next->due != instant) {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "command_interpreter.h"
+#include "debug_output_capture.h"
 #include "desk.h"
 #include "event_queue.h"
 #include "facility.h"
@@ -39,6 +40,9 @@ struct emulator_options {
     // than this fall due at one instant of the clock, or one desk runs more timers than this.
     std::int64_t messageLimit = 100000;
     int timerLimit = 100;
+    // Takes the panels' debug output during their calls (not owned; outlives the emulator). Null:
+    // the emulator makes its own.
+    debug_output_capture* debugOutput = nullptr;
 };
 
 // The run cannot go on; thrown between calls into the panels, never inside one. A runaway panel
@@ -139,6 +143,10 @@ private:
     timer_table timers;
     run_log happened;
     command_interpreter interpreter;
+    // Each action holds the capture for its whole length (debug_output_capture::scope), so that
+    // its calls share one redirection of standard error.
+    std::unique_ptr<debug_output_capture> ownCapture; // when the options give none
+    debug_output_capture* capture;
     std::unique_ptr<plugin_library> library;
     std::vector<std::unique_ptr<desk>> all;
     std::int64_t instant = -1;           // the clock time of the latest delivery
