@@ -1,6 +1,7 @@
 #include "desk.h"
 
 #include "event_parameter.h"
+#include "text_transcript.h"
 #include "zeth_records.h"
 
 #include <algorithm>
@@ -239,7 +240,13 @@ void* desk::command(const void* data) {
         checker.issueNullReply(text.substr(0, 2), text, serial);
         return nullptr;
     }
-    const command_result result = interpreter.execute(id, shown, *parsed.command);
+    command_result result = interpreter.execute(id, shown, *parsed.command);
+    if (auto answer = interpreter.replies().answerFor(text)) {
+        result.effect += (result.effect.empty() ? "" : "; ") +
+                         ("answered as the scenario says (the host's own reply: " +
+                          text_transcript::replyText(result.reply) + ")");
+        result.reply = std::move(*answer);
+    }
     entry.reply = result.reply;
     entry.effect = result.effect;
     const std::uint64_t serial = record.add(entry);

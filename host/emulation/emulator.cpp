@@ -3,7 +3,9 @@
 #include "panel_view.h"
 #include "text_transcript.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -41,15 +43,14 @@ void emulator::start(int count) {
     const std::string pluginPath =
         options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
     library = std::make_unique<plugin_library>(pluginPath);
-    const std::string panelPath =
-        options.panelPath.empty() ? facilityModel.panelPath : options.panelPath;
+    const std::string path = panelPath();
     for (int number = 1; number <= count; ++number) {
         all.push_back(std::make_unique<desk>(number, interpreter, happened, record, time));
         all.back()->watchCalls(options.calls);
         all.back()->captureDebugOutput(capture);
-        beginAction(number, "the host creates the panel: load_zeth_client_script(host, \"" +
-                                panelPath + "\")");
-        if (!all.back()->create(library->factory(), panelPath)) {
+        beginAction(number,
+                    "the host creates the panel: load_zeth_client_script(host, \"" + path + "\")");
+        if (!all.back()->create(library->factory(), path)) {
             throw plugin_error("the factory of \"" + pluginPath +
                                "\" gave no panel object for desk " + std::to_string(number));
         }
@@ -70,6 +71,10 @@ void emulator::finish() {
         }
     }
     library.reset();
+}
+
+std::string emulator::panelPath() const {
+    return options.panelPath.empty() ? facilityModel.panelPath : options.panelPath;
 }
 
 void emulator::beginAction(int deskNumber, const std::string& text) {
@@ -190,21 +195,24 @@ action_result emulator::selectNamed(int deskNumber, const std::string& list,
                    "\"");
 }
 
-action_result emulator::click(int deskNumber, const std::string& controlName) {
+action_result emulator::click(int deskNumber, const std::string& controlName, bool anyway) {
     const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
         return result;
     }
-    beginAction(deskNumber, "click " + controlName);
+    beginAction(deskNumber, "click " + controlName + (anyway ? " anyway" : ""));
     std::string panelId;
     layout* shown = panelLayout(*target, controlName, panelId);
     if (shown == nullptr) {
         return problem("desk " + std::to_string(deskNumber) + " shows no control " + controlName);
     }
     layout_control& control = *shown->control(controlName);
-    if (!control.enabled) {
+    if (!control.enabled && anyway) {
+        note(deskNumber, controlName + " is disabled; the host delivers the click anyway, as the "
+                                       "scenario says");
+    } else if (!control.enabled) {
         happened.report(deskNumber, {violation_kind::clickOnDisabledControl,
                                      controlName + " is disabled; the host did not deliver "
                                                    "the click",
@@ -229,15 +237,10 @@ action_result emulator::query(int deskNumber, const std::string& property) {
     if (target == nullptr) {
         return result;
     }
-    beginAction(deskNumber, "query \"" + property + "\"");
+    beginAction(deskNumber, "query " + text_transcript::replyText(property));
     const std::optional<std::string> answer = target->deliverQuery(property);
-    transcript_entry entry;
-    entry.kind = entry_kind::note;
-    entry.time = time.now();
-    entry.deskNumber = deskNumber;
-    entry.text = "the panel answers " + text_transcript::replyText(answer) +
-                 (answer ? ", handed back to it" : "");
-    record.add(std::move(entry));
+    note(deskNumber, "the panel answers " + text_transcript::replyText(answer) +
+                         (answer ? ", handed back to it" : ""));
     result.answer = answer;
     afterCall();
     runUntil(time.now());
@@ -256,6 +259,57 @@ action_result emulator::deliverRaw(int deskNumber, int code, void* data, const s
     afterCall();
     runUntil(time.now());
     return result;
+}
+
+void emulator::note(int deskNumber, std::string text) {
+    transcript_entry entry;
+    entry.kind = entry_kind::note;
+    entry.time = time.now();
+    entry.deskNumber = deskNumber;
+    entry.text = std::move(text);
+    record.add(std::move(entry));
+}
+
+action_result emulator::tick(int deskNumber, std::int32_t timer) {
+    const debug_output_capture::scope capturing(capture);
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    beginAction(deskNumber, "the host delivers a tick of timer " + std::to_string(timer) +
+                                (timers.running(deskNumber, timer) ? " (it is running)"
+                                                                   : " (it is not running)"));
+    target->deliverTick(timer);
+    afterCall();
+    runUntil(time.now());
+    return result;
+}
+
+action_result emulator::controlEvent(int deskNumber, const std::string& panelId,
+                                     const std::string& control, const std::string& message) {
+    const debug_output_capture::scope capturing(capture);
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    beginAction(deskNumber, "the host delivers a control event: panel " +
+                                text_transcript::replyText(panelId) + ", control " +
+                                text_transcript::replyText(control) + ", " +
+                                text_transcript::replyText(message));
+    target->deliverControlEvent(panelId, control, message);
+    afterCall();
+    runUntil(time.now());
+    return result;
+}
+
+action_result emulator::hostMessage(int deskNumber, int code, const std::string& text) {
+    std::vector<char> datum(text.begin(), text.end());
+    datum.push_back('\0');
+    return deliverRaw(deskNumber, code, datum.data(),
+                      "the host delivers message " + std::to_string(code) + " with " +
+                          text_transcript::replyText(text));
 }
 
 action_result emulator::close(int deskNumber) {
@@ -280,6 +334,21 @@ void emulator::advance(std::int64_t milliseconds) {
     runUntil(time.now() + milliseconds);
 }
 
+std::optional<std::int32_t> emulator::deviceNumber(const std::string& nameOrNumber) const {
+    if (const facility_device* named = facilityModel.deviceNamed(nameOrNumber)) {
+        return named->number;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long long number = std::strtoll(nameOrNumber.c_str(), &end, 10);
+    if (nameOrNumber.empty() || *end != '\0' || errno != 0 ||
+        number < std::numeric_limits<std::int32_t>::min() ||
+        number > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(number);
+}
+
 std::optional<std::int32_t> emulator::routerDevice(const std::string& nameOrNumber) const {
     if (const facility_device* named = facilityModel.deviceNamed(nameOrNumber)) {
         if (bank.isRouter(named->number)) {
@@ -298,19 +367,31 @@ std::optional<std::int32_t> emulator::routerDevice(const std::string& nameOrNumb
 action_result emulator::injectRevertive(std::int32_t device, std::int32_t destination,
                                         std::int32_t source) {
     const debug_output_capture::scope capturing(capture);
+    const std::optional<std::int32_t> carried = bank.source(device, destination);
+    std::vector<int> hearing = bank.listeners(device, destination);
+    const bool registered = !hearing.empty();
+    if (!registered) {
+        for (const std::unique_ptr<desk>& each : all) {
+            hearing.push_back(each->number());
+        }
+    }
     if (record.listening()) {
-        beginAction(0, "the router " + facilityModel.describeDevice(device) + " reports " +
+        const std::string described = facilityModel.describeDevice(device);
+        const std::string stays =
+            carried                 ? "the crosspoint stays " + std::to_string(*carried)
+            : bank.isRouter(device) ? "the router has no destination " + std::to_string(destination)
+                                    : described + " is no router";
+        beginAction(0, (bank.isRouter(device) ? "the router " : "") + described + " reports " +
                            std::to_string(destination) + " <- " + std::to_string(source) +
-                           " (a revertive only: the crosspoint stays " +
-                           std::to_string(bank.source(device, destination).value_or(0)) + ")");
+                           " (a revertive only: " + stays + ")" +
+                           (registered ? "" : "; no desk is registered for it: to every desk"));
     } else {
         beginAction(0, std::string());
     }
-    if (!bank.source(device, destination)) {
-        return problem(facilityModel.describeDevice(device) + " has no destination " +
-                       std::to_string(destination));
+    for (const int listener : hearing) {
+        queue.push(
+            pending_delivery::revertiveFor(listener, time.now(), device, destination, source));
     }
-    fanOutRevertive(device, destination, source);
     runUntil(time.now());
     return {};
 }
