@@ -168,15 +168,19 @@ void* desk::notify(void* data, int code) {
                         "the panel called notify with code " + std::to_string(code),
                         "notify(data, " + std::to_string(code) + ")"});
     } catch (const std::exception& error) {
-        transcript_entry note;
-        note.kind = entry_kind::note;
-        note.time = clock.now();
-        note.deskNumber = id;
-        note.text =
-            std::string("the host failed on this message and answered null: ") + error.what();
-        record.add(std::move(note));
+        line(entry_kind::note,
+             std::string("the host failed on this message and answered null: ") + error.what());
     }
     return nullptr;
+}
+
+void desk::line(entry_kind kind, std::string text) {
+    transcript_entry entry;
+    entry.kind = kind;
+    entry.time = clock.now();
+    entry.deskNumber = id;
+    entry.text = std::move(text);
+    record.add(std::move(entry));
 }
 
 void desk::takeDebugOutput(bool callEnded) {
@@ -187,25 +191,15 @@ void desk::takeDebugOutput(bool callEnded) {
         debugOutput->take(debugOutputPerCall - std::min(debugOutputPerCall, debugShown));
     debugShown += written.text.size();
     debugDropped += written.dropped;
-    for (std::string& line : debug_output_capture::lines(written.text)) {
-        log.debugLine(id, line);
-        transcript_entry entry;
-        entry.kind = entry_kind::debug;
-        entry.time = clock.now();
-        entry.deskNumber = id;
-        entry.text = std::move(line);
-        record.add(std::move(entry));
+    for (std::string& text : debug_output_capture::lines(written.text)) {
+        log.debugLine(id, text);
+        line(entry_kind::debug, std::move(text));
     }
     if (callEnded && debugDropped > 0) {
-        transcript_entry note;
-        note.kind = entry_kind::note;
-        note.time = clock.now();
-        note.deskNumber = id;
-        note.text = "the panel wrote " + std::to_string(debugDropped) +
-                    " more bytes of debug output during this call, not shown: a call shows at "
-                    "most " +
-                    std::to_string(debugOutputPerCall) + " bytes";
-        record.add(std::move(note));
+        line(entry_kind::note, "the panel wrote " + std::to_string(debugDropped) +
+                                   " more bytes of debug output during this call, not shown: a "
+                                   "call shows at most " +
+                                   std::to_string(debugOutputPerCall) + " bytes");
     }
 }
 
@@ -278,11 +272,6 @@ void desk::handBack(const void* data) {
         return;
     }
     if (back.tag != 0 && !record.markHandedBack(back.tag)) {
-        transcript_entry note;
-        note.kind = entry_kind::note;
-        note.time = clock.now();
-        note.deskNumber = id;
-        note.text = "a reply came back from an earlier call";
-        record.add(std::move(note));
+        line(entry_kind::note, "a reply came back from an earlier call");
     }
 }

@@ -83,6 +83,8 @@ private:
     void* command(const void* data);
     void handBack(const void* data);
     void reportForeignCalls();
+    // Adds a transcript line of this kind about this desk, now.
+    void line(entry_kind kind, std::string text);
     // Makes debug entries of what the panel wrote since the last time; at the end of a call, also
     // the note of what did not fit.
     void takeDebugOutput(bool callEnded);
