@@ -164,6 +164,7 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
             scenario_setup watched = request.setup;
             watched.options.calls = &child.calls;
             watched.options.viewsOfEveryDeskUpTo = desk_server::viewsOfEveryDeskUpTo;
+            watched.options.debugOutput = child.debugOutput;
             return serveDesks(request, watched, endpoint, stream, child.record, child.messages,
                               crashReport, copies ? copies->path : std::string());
         };

@@ -55,10 +55,15 @@ void live_desks::play(const std::string& pluginFile, const scenario& played) {
     auto fresh = std::make_unique<emulator>(setup.plant, setup.layouts, options, record);
     auto freshRunner = std::make_unique<scenario_runner>(*fresh, record);
     const int count = played.panels.value_or(setup.desks);
+    // How the host answers, said at the top, holds for the start-up conversation too.
+    const std::size_t opening = hostOpening(played, 0);
+    for (std::size_t next = 0; next < opening; ++next) {
+        freshRunner->run(played.steps[next]);
+    }
     fresh->start(count);
     fresh->showViews();
-    for (const scenario_step& step : played.steps) {
-        freshRunner->run(step);
+    for (std::size_t next = opening; next < played.steps.size(); ++next) {
+        freshRunner->run(played.steps[next]);
     }
     if (setup.options.realtime) {
         fresh->followWallClock();
