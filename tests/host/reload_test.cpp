@@ -63,8 +63,13 @@ TEST(served_session, becomes_a_scenario_that_plays_to_the_same_state) {
     live.carriedOut(clickLine("Take"), 1, now(), false);
     host.click(2, "Take"); // disabled on desk 2: refused, kept only with its claim
     live.carriedOut(clickLine("Take"), 2, now(), true);
+    // A violation is claimed on the desk whose last action it came from.
+    EXPECT_THAT(live.line("expect violation click-on-disabled-control").message,
+                HasSubstr("does not keep"));
+    EXPECT_EQ(live.line("desk 2").what, line_outcome::verdict::done);
     EXPECT_EQ(live.line("expect violation click-on-disabled-control").what,
               line_outcome::verdict::done);
+    EXPECT_EQ(live.line("desk 1").what, line_outcome::verdict::done);
     host.click(2, "Undo"); // refused and never claimed: not kept
     live.carriedOut(clickLine("Undo"), 2, now(), true);
     host.routeBehind(20, 103, 7);
@@ -94,9 +99,9 @@ TEST(served_session, becomes_a_scenario_that_plays_to_the_same_state) {
                                                "click Take",
                                                "desk 2",
                                                "click Take",
-                                               "desk 1",
                                                "expect violation click-on-disabled-control",
                                                "route \"R7 SDI Router\" 103 7",
+                                               "desk 1",
                                                "expect crosspoint \"R7 SDI Router\" 103 = 7",
                                                "wait 1500ms",
                                                "desk 2",
