@@ -14,12 +14,11 @@
 #include "hot_reload.h"
 #include "live_desks.h"
 #include "plugin_loader.h"
+#include "private_folder.h"
 #include "program_location.h"
 #include "smoke_main.h"
 
 #include <benchmark/benchmark.h>
-
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -79,8 +78,7 @@ public:
         fs::copy_file(defaultPluginPath(), watched, fs::copy_options::overwrite_existing);
     }
 
-    const fs::path folder =
-        fs::temp_directory_path() / ("zeth_reload_bench_" + std::to_string(getpid()));
+    const fs::path folder = makePrivateFolder("zeth_reload_bench_");
     const fs::path watched = folder / "R7_DESK.so";
     transcript record;
     std::ostringstream messages;

@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -101,16 +102,30 @@ child_outcome runChildProgram(const child_program& run) {
                  outcome.truncated);
         }
     }
-    if (outcome.killed) {
-        kill(child, SIGKILL);
-    }
     for (const pollfd& stream : streams) {
         if (stream.fd >= 0) {
             close(stream.fd);
         }
     }
+    // A program may close its streams and run on: the deadline holds for its end as well.
     int waited = 0;
-    while (waitpid(child, &waited, 0) < 0 && errno == EINTR) {
+    while (!outcome.killed) {
+        const pid_t ended = waitpid(child, &waited, WNOHANG);
+        if (ended == child) {
+            break;
+        }
+        if (ended < 0 && errno != EINTR) {
+            outcome.killed = true; // cannot be waited for without blocking: ended below
+        } else if (std::chrono::steady_clock::now() >= deadline) {
+            outcome.killed = true;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    if (outcome.killed) {
+        kill(child, SIGKILL);
+        while (waitpid(child, &waited, 0) < 0 && errno == EINTR) {
+        }
     }
     outcome.ending.died = WIFSIGNALED(waited);
     outcome.ending.status = WIFSIGNALED(waited) ? WTERMSIG(waited) : WEXITSTATUS(waited);
