@@ -310,6 +310,7 @@ int runFrontEnd(int argc, char** argv) {
             const supervised_body body = [&](supervised_run& child) {
                 scenario_setup watched = setup;
                 watched.options.calls = &child.calls;
+                watched.options.debugOutput = child.debugOutput;
                 return runShell(watched, options.panels, child.record, child.messages);
             };
             status = options.inProcess

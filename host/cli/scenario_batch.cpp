@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <filesystem>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -85,6 +87,64 @@ private:
     std::optional<scenario_failure> ending;
 };
 
+// path as seen from folder: relative to it when it lies inside it, otherwise absolute. The
+// built-in panel path names no folder and stays as it is.
+std::string seenFrom(const std::string& path, const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    if (path.empty() || path.rfind(layout_store::builtinDirectory, 0) == 0) {
+        return path;
+    }
+    // Lexically, so that the names stay those the user gave (no links resolved).
+    const auto normal = [](const fs::path& given) {
+        const fs::path absolute = fs::absolute(given).lexically_normal();
+        return absolute.has_filename() ? absolute : absolute.parent_path();
+    };
+    const fs::path absolute = normal(path);
+    const fs::path inside = absolute.lexically_relative(normal(folder));
+    if (inside.empty() || *inside.begin() == "..") {
+        return absolute.string();
+    }
+    return inside.string();
+}
+
+// While it lives, the process works in a scenario's folder, so that the paths the scenario names
+// and the panel path its panels get read the same wherever zeth-host was started, and a panel
+// that opens files through its panel path finds them. The folder before is restored at the end
+// (which matters with --in-process, where the file runs in zeth-host's own process).
+class scenario_folder {
+public:
+    explicit scenario_folder(const std::filesystem::path& folder)
+        : before(std::filesystem::current_path()) {
+        std::error_code failed;
+        std::filesystem::current_path(folder, failed);
+        if (failed) {
+            throw scenario_error("cannot run a scenario from its folder " + folder.string() + ": " +
+                                 failed.message());
+        }
+    }
+    ~scenario_folder() {
+        std::error_code ignored;
+        std::filesystem::current_path(before, ignored);
+    }
+    scenario_folder(const scenario_folder&) = delete;
+    scenario_folder& operator=(const scenario_folder&) = delete;
+
+private:
+    std::filesystem::path before;
+};
+
+// The setup for a scenario file that runs from folder: the plug-in named by its absolute path,
+// the panel paths as seen from the folder.
+scenario_setup fromFolder(scenario_setup setup, const std::filesystem::path& folder) {
+    setup.options.pluginPath =
+        std::filesystem::absolute(setup.options.pluginPath.empty() ? defaultPluginPath()
+                                                                   : setup.options.pluginPath)
+            .string();
+    setup.options.panelPath = seenFrom(setup.options.panelPath, folder);
+    setup.plant.panelPath = seenFrom(setup.plant.panelPath, folder);
+    return setup;
+}
+
 file_verdict runFile(const batch_request& request, const batch_file& file,
                      transcript_writer& writer, std::ostream& err) {
     file_verdict verdict;
@@ -114,9 +174,20 @@ file_verdict runFile(const batch_request& request, const batch_file& file,
     const supervised_body body = [&](supervised_run& child) {
         scenario_setup own = request.setup;
         own.options.calls = &child.calls;
+        own.options.debugOutput = child.debugOutput;
         if (file.plant) {
             own.plant = *file.plant;
             own.description = file.description;
+        }
+        // A scenario file runs from its own folder (the built-in demo has none).
+        std::optional<scenario_folder> workingIn;
+        if (!file.path.empty()) {
+            std::filesystem::path folder = std::filesystem::path(file.path).parent_path();
+            if (folder.empty()) {
+                folder = ".";
+            }
+            own = fromFolder(std::move(own), folder);
+            workingIn.emplace(folder);
         }
         const scenario_outcome outcome = runScenario(*file.play, file.name, own, child.record);
         child.sendResult(encodeOutcome(outcome));

@@ -57,11 +57,19 @@ serve_hooks languageHooks(emulator& host, scenario_runner& runner, int desks,
     serve_hooks hooks;
     hooks.start = [&host, &runner, desks, &openings, &messages] {
         try {
+            // The first scenario's host answers at its top hold for the start-up too.
+            std::size_t first = 0;
+            if (!openings.empty()) {
+                for (; first < hostOpening(openings.front(), 0); ++first) {
+                    runner.run(openings.front().steps[first]);
+                }
+            }
             host.start(desks);
             host.showViews();
             for (const scenario& opening : openings) {
-                for (const scenario_step& step : opening.steps) {
-                    runner.run(step);
+                for (std::size_t next = &opening == &openings.front() ? first : 0;
+                     next < opening.steps.size(); ++next) {
+                    runner.run(opening.steps[next]);
                 }
             }
         } catch (const std::exception& error) {
@@ -116,6 +124,7 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
             scenario_setup watched = request.setup;
             watched.options.calls = &child.calls;
             watched.options.viewsOfEveryDeskUpTo = desk_server::viewsOfEveryDeskUpTo;
+            watched.options.debugOutput = child.debugOutput;
             return serveDesks(request, watched, endpoint, stream, child.record, child.messages,
                               crashReport);
         };

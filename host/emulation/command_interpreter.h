@@ -21,7 +21,8 @@
 //
 // A command about something the facility does not have (an unknown panel, control, device,
 // entry, a refused crosspoint) is not an error: the host answers as a real one would (null, or
-// nothing happens) and says so in the effect line.
+// nothing happens) and says so in the effect line. A scenario may make the host answer otherwise
+// (replies()): the command is still carried out, and the reply is the scenario's.
 #pragma once
 
 #include "command_parser.h"
@@ -29,6 +30,7 @@
 #include "facility.h"
 #include "layout.h"
 #include "layout_store.h"
+#include "reply_overrides.h"
 #include "router_bank.h"
 #include "timer_table.h"
 #include "virtual_clock.h"
@@ -65,6 +67,8 @@ public:
     void limitTimers(int perDesk) { timerLimit = perDesk; }
     // Set by the first command that makes the run unable to go on.
     const std::optional<run_halt>& halted() const { return halt; }
+    // The replies the scenario gives in place of the host's, for every desk.
+    reply_overrides& replies() { return overrides; }
 
 private:
     command_result controlCommand(shown_panels& panels, const host_command& command);
@@ -88,4 +92,5 @@ private:
     const layout_store& layouts;
     int timerLimit = 100;
     std::optional<run_halt> halt;
+    reply_overrides overrides;
 };

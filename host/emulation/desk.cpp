@@ -1,9 +1,12 @@
 #include "desk.h"
 
 #include "event_parameter.h"
+#include "text_transcript.h"
 #include "zeth_records.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 desk::desk(int number, command_interpreter& commands, run_log& happened, transcript& output,
@@ -23,16 +26,30 @@ template <typename Name, typename Call> void desk::callPanel(Name&& name, Call&&
         monitor->callBegins(id, name());
     }
     ++depth;
+    log.deskCalled(id);
+    debugShown = 0;
+    debugDropped = 0;
+    if (debugOutput != nullptr) {
+        debugOutput->begin();
+    }
+    std::optional<violation> thrown;
     try {
         call();
     } catch (const std::exception& error) {
-        log.report(id, {violation_kind::exceptionFromPanel,
-                        std::string("the panel threw: ") + error.what(), "the host's call"});
+        thrown = violation{violation_kind::exceptionFromPanel,
+                           std::string("the panel threw: ") + error.what(), "the host's call"};
     } catch (...) {
-        log.report(id, {violation_kind::exceptionFromPanel, "the panel threw something",
-                        "the host's call"});
+        thrown = violation{violation_kind::exceptionFromPanel, "the panel threw something",
+                           "the host's call"};
+    }
+    if (debugOutput != nullptr) {
+        debugOutput->end();
+        takeDebugOutput(true);
     }
     --depth;
+    if (thrown) {
+        log.report(id, *thrown);
+    }
     if (monitor != nullptr) {
         monitor->callReturned();
     }
@@ -151,18 +168,43 @@ void* desk::notify(void* data, int code) {
                         "the panel called notify with code " + std::to_string(code),
                         "notify(data, " + std::to_string(code) + ")"});
     } catch (const std::exception& error) {
-        transcript_entry note;
-        note.kind = entry_kind::note;
-        note.time = clock.now();
-        note.deskNumber = id;
-        note.text =
-            std::string("the host failed on this message and answered null: ") + error.what();
-        record.add(std::move(note));
+        line(entry_kind::note,
+             std::string("the host failed on this message and answered null: ") + error.what());
     }
     return nullptr;
 }
 
+void desk::line(entry_kind kind, std::string text) {
+    transcript_entry entry;
+    entry.kind = kind;
+    entry.time = clock.now();
+    entry.deskNumber = id;
+    entry.text = std::move(text);
+    record.add(std::move(entry));
+}
+
+void desk::takeDebugOutput(bool callEnded) {
+    if (debugOutput == nullptr) {
+        return;
+    }
+    debug_output_capture::taken written =
+        debugOutput->take(debugOutputPerCall - std::min(debugOutputPerCall, debugShown));
+    debugShown += written.text.size();
+    debugDropped += written.dropped;
+    for (std::string& text : debug_output_capture::lines(written.text)) {
+        log.debugLine(id, text);
+        line(entry_kind::debug, std::move(text));
+    }
+    if (callEnded && debugDropped > 0) {
+        line(entry_kind::note, "the panel wrote " + std::to_string(debugDropped) +
+                                   " more bytes of debug output during this call, not shown: a "
+                                   "call shows at most " +
+                                   std::to_string(debugOutputPerCall) + " bytes");
+    }
+}
+
 void* desk::command(const void* data) {
+    takeDebugOutput(false);
     const std::string text = data != nullptr ? static_cast<const char*>(data) : "";
     log.command(id, text);
     transcript_entry entry;
@@ -192,7 +234,13 @@ void* desk::command(const void* data) {
         checker.issueNullReply(text.substr(0, 2), text, serial);
         return nullptr;
     }
-    const command_result result = interpreter.execute(id, shown, *parsed.command);
+    command_result result = interpreter.execute(id, shown, *parsed.command);
+    if (auto answer = interpreter.replies().answerFor(text)) {
+        result.effect += (result.effect.empty() ? "" : "; ") +
+                         ("answered as the scenario says (the host's own reply: " +
+                          text_transcript::replyText(result.reply) + ")");
+        result.reply = std::move(*answer);
+    }
     entry.reply = result.reply;
     entry.effect = result.effect;
     const std::uint64_t serial = record.add(entry);
@@ -217,17 +265,13 @@ void desk::reportForeignCalls() {
 }
 
 void desk::handBack(const void* data) {
+    takeDebugOutput(false);
     const contract_checker::hand_back back = checker.handBack(data);
     if (back.breach) {
         log.report(id, *back.breach);
         return;
     }
     if (back.tag != 0 && !record.markHandedBack(back.tag)) {
-        transcript_entry note;
-        note.kind = entry_kind::note;
-        note.time = clock.now();
-        note.deskNumber = id;
-        note.text = "a reply came back from an earlier call";
-        record.add(std::move(note));
+        line(entry_kind::note, "a reply came back from an earlier call");
     }
 }

@@ -6,7 +6,9 @@
 // contract_checker allocated. The desk also makes every call into its panel (the factory, the
 // four kinds of delivery, the deletion), each as one whole call: the transcript holds the
 // call's entries until it returns, and the contract checks that need the call to be over (a
-// reply still owed, an exception) run then.
+// reply still owed, an exception) run then. What the panel writes as debug output during a call
+// becomes debug entries under it (debug_output_capture), each where the panel wrote it: before the
+// command or hand-back that followed it, or at the end of the call.
 //
 // Threads: everything runs on the host's thread, except that the panel may call notify from any
 // thread at any time while the desk lives. Such a call is answered null before it touches
@@ -21,6 +23,7 @@
 #include "call_monitor.h"
 #include "command_interpreter.h"
 #include "contract_checker.h"
+#include "debug_output_capture.h"
 #include "plugin_loader.h"
 #include "run_log.h"
 #include "thread_check.h"
@@ -64,6 +67,12 @@ public:
     // From now on every call into the panel is announced to watcher (null: to nobody), which
     // must outlive the desk.
     void watchCalls(call_monitor* watcher) { monitor = watcher; }
+    // From now on the panel's debug output during each call is taken from capture (null: it is
+    // not captured), which must outlive the desk. Desks may share one capture: calls do not nest.
+    void captureDebugOutput(debug_output_capture* capture) { debugOutput = capture; }
+
+    // The most debug output one call may have in the transcript; the rest is counted in a note.
+    static constexpr std::size_t debugOutputPerCall = 64 * 1024;
 
     // The host's entry point for the panel: code 0 a command, code 5 a hand-back. Any thread.
     void* notify(void* data, int code) override;
@@ -74,6 +83,11 @@ private:
     void* command(const void* data);
     void handBack(const void* data);
     void reportForeignCalls();
+    // Adds a transcript line of this kind about this desk, now.
+    void line(entry_kind kind, std::string text);
+    // Makes debug entries of what the panel wrote since the last time; at the end of a call, also
+    // the note of what did not fit.
+    void takeDebugOutput(bool callEnded);
 
     int id;
     command_interpreter& interpreter;
@@ -82,6 +96,9 @@ private:
     const virtual_clock& clock;
     zeth_client_callback* panel = nullptr;
     call_monitor* monitor = nullptr;
+    debug_output_capture* debugOutput = nullptr;
+    std::size_t debugShown = 0;     // bytes of debug output shown during the current call
+    std::uint64_t debugDropped = 0; // and those dropped
     contract_checker checker;
     thread_check threads;
     shown_panels shown;

@@ -3,7 +3,9 @@
 #include "panel_view.h"
 #include "text_transcript.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -25,7 +27,10 @@ emulator::emulator(facility plant, layout_store layoutFiles, emulator_options se
                    transcript& output)
     : facilityModel(std::move(plant)), layouts(std::move(layoutFiles)),
       options(std::move(settings)), record(output), time(options.realtime), bank(facilityModel),
-      happened(record, time), interpreter(facilityModel, bank, queue, timers, time, layouts) {
+      happened(record, time), interpreter(facilityModel, bank, queue, timers, time, layouts),
+      ownCapture(options.debugOutput == nullptr ? std::make_unique<debug_output_capture>()
+                                                : nullptr),
+      capture(options.debugOutput != nullptr ? options.debugOutput : ownCapture.get()) {
     interpreter.limitTimers(options.timerLimit);
 }
 
@@ -34,17 +39,18 @@ emulator::~emulator() {
 }
 
 void emulator::start(int count) {
+    const debug_output_capture::scope capturing(capture);
     const std::string pluginPath =
         options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
     library = std::make_unique<plugin_library>(pluginPath);
-    const std::string panelPath =
-        options.panelPath.empty() ? facilityModel.panelPath : options.panelPath;
+    const std::string path = panelPath();
     for (int number = 1; number <= count; ++number) {
         all.push_back(std::make_unique<desk>(number, interpreter, happened, record, time));
         all.back()->watchCalls(options.calls);
-        beginAction(number, "the host creates the panel: load_zeth_client_script(host, \"" +
-                                panelPath + "\")");
-        if (!all.back()->create(library->factory(), panelPath)) {
+        all.back()->captureDebugOutput(capture);
+        beginAction(number,
+                    "the host creates the panel: load_zeth_client_script(host, \"" + path + "\")");
+        if (!all.back()->create(library->factory(), path)) {
             throw plugin_error("the factory of \"" + pluginPath +
                                "\" gave no panel object for desk " + std::to_string(number));
         }
@@ -54,6 +60,7 @@ void emulator::start(int count) {
 }
 
 void emulator::finish() {
+    const debug_output_capture::scope capturing(capture);
     if (!library) {
         return;
     }
@@ -66,8 +73,12 @@ void emulator::finish() {
     library.reset();
 }
 
+std::string emulator::panelPath() const {
+    return options.panelPath.empty() ? facilityModel.panelPath : options.panelPath;
+}
+
 void emulator::beginAction(int deskNumber, const std::string& text) {
-    happened.beginAction();
+    happened.beginAction(deskNumber);
     actionDesk = deskNumber;
     transcript_entry entry;
     entry.kind = entry_kind::action;
@@ -109,6 +120,7 @@ layout* emulator::panelLayout(desk& target, const std::string& control, std::str
 }
 
 action_result emulator::select(int deskNumber, const std::string& list, std::int32_t index) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
@@ -184,20 +196,24 @@ action_result emulator::selectNamed(int deskNumber, const std::string& list,
                    "\"");
 }
 
-action_result emulator::click(int deskNumber, const std::string& controlName) {
+action_result emulator::click(int deskNumber, const std::string& controlName, bool anyway) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
         return result;
     }
-    beginAction(deskNumber, "click " + controlName);
+    beginAction(deskNumber, "click " + controlName + (anyway ? " anyway" : ""));
     std::string panelId;
     layout* shown = panelLayout(*target, controlName, panelId);
     if (shown == nullptr) {
         return problem("desk " + std::to_string(deskNumber) + " shows no control " + controlName);
     }
     layout_control& control = *shown->control(controlName);
-    if (!control.enabled) {
+    if (!control.enabled && anyway) {
+        note(deskNumber, controlName + " is disabled; the host delivers the click anyway, as the "
+                                       "scenario says");
+    } else if (!control.enabled) {
         happened.report(deskNumber, {violation_kind::clickOnDisabledControl,
                                      controlName + " is disabled; the host did not deliver "
                                                    "the click",
@@ -216,20 +232,16 @@ action_result emulator::click(int deskNumber, const std::string& controlName) {
 }
 
 action_result emulator::query(int deskNumber, const std::string& property) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
         return result;
     }
-    beginAction(deskNumber, "query \"" + property + "\"");
+    beginAction(deskNumber, "query " + text_transcript::replyText(property));
     const std::optional<std::string> answer = target->deliverQuery(property);
-    transcript_entry entry;
-    entry.kind = entry_kind::note;
-    entry.time = time.now();
-    entry.deskNumber = deskNumber;
-    entry.text = "the panel answers " + text_transcript::replyText(answer) +
-                 (answer ? ", handed back to it" : "");
-    record.add(std::move(entry));
+    note(deskNumber, "the panel answers " + text_transcript::replyText(answer) +
+                         (answer ? ", handed back to it" : ""));
     result.answer = answer;
     afterCall();
     runUntil(time.now());
@@ -237,6 +249,7 @@ action_result emulator::query(int deskNumber, const std::string& property) {
 }
 
 action_result emulator::deliverRaw(int deskNumber, int code, void* data, const std::string& what) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
@@ -249,7 +262,59 @@ action_result emulator::deliverRaw(int deskNumber, int code, void* data, const s
     return result;
 }
 
+void emulator::note(int deskNumber, std::string text) {
+    transcript_entry entry;
+    entry.kind = entry_kind::note;
+    entry.time = time.now();
+    entry.deskNumber = deskNumber;
+    entry.text = std::move(text);
+    record.add(std::move(entry));
+}
+
+action_result emulator::tick(int deskNumber, std::int32_t timer) {
+    const debug_output_capture::scope capturing(capture);
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    beginAction(deskNumber, "the host delivers a tick of timer " + std::to_string(timer) +
+                                (timers.running(deskNumber, timer) ? " (it is running)"
+                                                                   : " (it is not running)"));
+    target->deliverTick(timer);
+    afterCall();
+    runUntil(time.now());
+    return result;
+}
+
+action_result emulator::controlEvent(int deskNumber, const std::string& panelId,
+                                     const std::string& control, const std::string& message) {
+    const debug_output_capture::scope capturing(capture);
+    action_result result;
+    desk* target = deskFor(deskNumber, result);
+    if (target == nullptr) {
+        return result;
+    }
+    beginAction(deskNumber, "the host delivers a control event: panel " +
+                                text_transcript::replyText(panelId) + ", control " +
+                                text_transcript::replyText(control) + ", " +
+                                text_transcript::replyText(message));
+    target->deliverControlEvent(panelId, control, message);
+    afterCall();
+    runUntil(time.now());
+    return result;
+}
+
+action_result emulator::hostMessage(int deskNumber, int code, const std::string& text) {
+    std::vector<char> datum(text.begin(), text.end());
+    datum.push_back('\0');
+    return deliverRaw(deskNumber, code, datum.data(),
+                      "the host delivers message " + std::to_string(code) + " with " +
+                          text_transcript::replyText(text));
+}
+
 action_result emulator::close(int deskNumber) {
+    const debug_output_capture::scope capturing(capture);
     action_result result;
     desk* target = deskFor(deskNumber, result);
     if (target == nullptr) {
@@ -264,9 +329,25 @@ action_result emulator::close(int deskNumber) {
 }
 
 void emulator::advance(std::int64_t milliseconds) {
+    const debug_output_capture::scope capturing(capture);
     beginAction(0,
                 "wait " + seconds(milliseconds) + ", until " + seconds(time.now() + milliseconds));
     runUntil(time.now() + milliseconds);
+}
+
+std::optional<std::int32_t> emulator::deviceNumber(const std::string& nameOrNumber) const {
+    if (const facility_device* named = facilityModel.deviceNamed(nameOrNumber)) {
+        return named->number;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const long long number = std::strtoll(nameOrNumber.c_str(), &end, 10);
+    if (nameOrNumber.empty() || *end != '\0' || errno != 0 ||
+        number < std::numeric_limits<std::int32_t>::min() ||
+        number > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(number);
 }
 
 std::optional<std::int32_t> emulator::routerDevice(const std::string& nameOrNumber) const {
@@ -286,25 +367,39 @@ std::optional<std::int32_t> emulator::routerDevice(const std::string& nameOrNumb
 
 action_result emulator::injectRevertive(std::int32_t device, std::int32_t destination,
                                         std::int32_t source) {
+    const debug_output_capture::scope capturing(capture);
+    const std::optional<std::int32_t> carried = bank.source(device, destination);
+    std::vector<int> hearing = bank.listeners(device, destination);
+    const bool registered = !hearing.empty();
+    if (!registered) {
+        for (const std::unique_ptr<desk>& each : all) {
+            hearing.push_back(each->number());
+        }
+    }
     if (record.listening()) {
-        beginAction(0, "the router " + facilityModel.describeDevice(device) + " reports " +
+        const std::string described = facilityModel.describeDevice(device);
+        const std::string stays =
+            carried                 ? "the crosspoint stays " + std::to_string(*carried)
+            : bank.isRouter(device) ? "the router has no destination " + std::to_string(destination)
+                                    : described + " is no router";
+        beginAction(0, (bank.isRouter(device) ? "the router " : "") + described + " reports " +
                            std::to_string(destination) + " <- " + std::to_string(source) +
-                           " (a revertive only: the crosspoint stays " +
-                           std::to_string(bank.source(device, destination).value_or(0)) + ")");
+                           " (a revertive only: " + stays + ")" +
+                           (registered ? "" : "; no desk is registered for it: to every desk"));
     } else {
         beginAction(0, std::string());
     }
-    if (!bank.source(device, destination)) {
-        return problem(facilityModel.describeDevice(device) + " has no destination " +
-                       std::to_string(destination));
+    for (const int listener : hearing) {
+        queue.push(
+            pending_delivery::revertiveFor(listener, time.now(), device, destination, source));
     }
-    fanOutRevertive(device, destination, source);
     runUntil(time.now());
     return {};
 }
 
 action_result emulator::routeBehind(std::int32_t device, std::int32_t destination,
                                     std::int32_t source) {
+    const debug_output_capture::scope capturing(capture);
     beginAction(0, "someone else routes " + facilityModel.describeDevice(device) + " " +
                        std::to_string(destination) + " <- " + std::to_string(source));
     const std::string refusal = bank.refusal(device, source, destination);
@@ -325,6 +420,7 @@ void emulator::fanOutRevertive(std::int32_t device, std::int32_t destination, st
 }
 
 void emulator::runUntil(std::int64_t until) {
+    const debug_output_capture::scope capturing(capture);
     while (const auto next = queue.popDueBy(until)) {
         time.advanceTo(next->due);
         if (next->due != instant) {

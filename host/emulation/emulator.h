@@ -10,9 +10,14 @@
 // Several desks share the facility's routers: a crosspoint made by one desk reaches every desk
 // registered for that destination. The emulator owns the plug-in library and deletes every panel
 // (finish(), or its destructor) before unloading it.
+//
+// Besides the operator's actions the emulator delivers what a real host may deliver unasked (a
+// tick of any timer, a control event of any panel, messages 6 and 7, a click on a disabled
+// control, a revertive of any numbers), and answers commands as a scenario says (answer()).
 #pragma once
 
 #include "command_interpreter.h"
+#include "debug_output_capture.h"
 #include "desk.h"
 #include "event_queue.h"
 #include "facility.h"
@@ -44,6 +49,9 @@ struct emulator_options {
     // action worked or that sent commands during it (and the routers' view), not of every desk:
     // a thousand views after each action would bury what happened.
     int viewsOfEveryDeskUpTo = std::numeric_limits<int>::max();
+    // Takes the panels' debug output during their calls (not owned; outlives the emulator). Null:
+    // the emulator makes its own.
+    debug_output_capture* debugOutput = nullptr;
 };
 
 // The run cannot go on; thrown between calls into the panels, never inside one. A runaway panel
@@ -88,7 +96,9 @@ public:
     // Operator actions, on desk 1 to desks(). Each writes its action entry first.
     action_result select(int deskNumber, const std::string& list, std::int32_t index);
     action_result selectNamed(int deskNumber, const std::string& list, const std::string& item);
-    action_result click(int deskNumber, const std::string& control);
+    // A click on a control of the desk's layout. A disabled control's click is not delivered and
+    // is reported as click-on-disabled-control, unless anyway: then it is delivered.
+    action_result click(int deskNumber, const std::string& control, bool anyway = false);
     action_result query(int deskNumber, const std::string& property);
     // The host deletes the desk's panel, which should send "AS" as its last command; the desk's
     // timers stop, and later actions on it are refused.
@@ -96,10 +106,18 @@ public:
     // A message exactly as given to the desk's panel (desk::deliverRaw), as an action of its own
     // that the transcript names by what.
     action_result deliverRaw(int deskNumber, int code, void* data, const std::string& what);
+    // What a host may deliver although the panel did not ask for it, each an action on the desk:
+    // a tick of any timer, running or not; a control event of any panel, control and message
+    // (not checked against the layout); message 6 or 7 with a text as its datum.
+    action_result tick(int deskNumber, std::int32_t timer);
+    action_result controlEvent(int deskNumber, const std::string& panelId,
+                               const std::string& control, const std::string& message);
+    action_result hostMessage(int deskNumber, int code, const std::string& text);
     // The clock moves on by milliseconds, delivering every tick and revertive due on the way.
     void advance(std::int64_t milliseconds);
-    // A revertive as if the router had sent one, to every desk registered for the destination,
-    // whether or not it is what the router carries.
+    // A revertive as if the device had sent one, whatever the numbers, to every desk registered
+    // for the destination (when none is, to every desk), whether or not it is what the router
+    // carries, or a destination it has, or a router at all.
     action_result injectRevertive(std::int32_t device, std::int32_t destination,
                                   std::int32_t source);
     // A crosspoint made by someone else than the panels; registered desks hear of it.
@@ -123,11 +141,21 @@ public:
     const virtual_clock& clock() const { return time; }
     // A router's device number from its name or decimal number, if there is such a router.
     std::optional<std::int32_t> routerDevice(const std::string& nameOrNumber) const;
+    // A device number from a device's name, or any decimal number within 32 bits.
+    std::optional<std::int32_t> deviceNumber(const std::string& nameOrNumber) const;
+
+    // From now on the host answers commands as the rule says (reply_overrides.h), on every desk.
+    void answer(reply_override rule) { interpreter.replies().add(std::move(rule)); }
+    // Every command gets the host's own reply again.
+    void answerNormally() { interpreter.replies().clear(); }
+    // The panel path the host hands each panel's factory.
+    std::string panelPath() const;
 
 private:
     desk* deskFor(int number, action_result& result);
     layout* panelLayout(desk& target, const std::string& control, std::string& panelId);
     void beginAction(int deskNumber, const std::string& text);
+    void note(int deskNumber, std::string text);
     void deliver(const pending_delivery& next);
     // After each call into a panel: stops the run when a command made it unable to go on.
     void afterCall();
@@ -144,6 +172,10 @@ private:
     timer_table timers;
     run_log happened;
     command_interpreter interpreter;
+    // Each action holds the capture for its whole length (debug_output_capture::scope), so that
+    // its calls share one redirection of standard error.
+    std::unique_ptr<debug_output_capture> ownCapture; // when the options give none
+    debug_output_capture* capture;
     std::unique_ptr<plugin_library> library;
     std::vector<std::unique_ptr<desk>> all;
     int actionDesk = 0;                  // the desk the current action works (0: none)

@@ -3,6 +3,7 @@
 #include "text_file.h"
 #include "toml_reading.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <set>
@@ -35,7 +36,7 @@ void checkKeys(toml_reading& file) {
             file.checkKeys(*entry.as_table(), known, inside);
         }
     };
-    each("device", {{"name"}, {"number"}}, deviceTable);
+    each("device", {{"name"}, {"number"}, {"aliases"}}, deviceTable);
     each("router", {{"device"}, {"sources"}, {"destinations"}, {"crosspoints"}}, routerTable);
     each("database", {{"device"}, {"number"}, {"entries"}}, databaseTable);
     file.throwProblems();
@@ -48,6 +49,25 @@ void readDevices(const toml_reading& file, facility& result) {
         facility_device device;
         device.name = file.text(*entry, "name", deviceTable);
         device.number = file.whole(*entry, "number", deviceTable, 1, maxNumber);
+        if (const toml::node* aliases = entry->get("aliases")) {
+            const toml::array* list = aliases->as_array();
+            if (list == nullptr) {
+                file.fail(aliases->source(), "aliases in [[device]] must be a list of texts, not " +
+                                                 toml_reading::kindOf(*aliases));
+            }
+            for (const toml::node& alias : *list) {
+                if (!alias.is_string()) {
+                    file.fail(alias.source(), "an alias in [[device]] must be a text, not " +
+                                                  toml_reading::kindOf(alias));
+                }
+                device.aliases.emplace_back(alias.as_string()->get());
+            }
+        }
+        for (const std::string& name : device.aliases) {
+            if (!names.insert(name).second) {
+                file.fail(entry->source(), "the device name \"" + name + "\" is given twice");
+            }
+        }
         if (!names.insert(device.name).second) {
             file.fail(entry->source(), "the device name \"" + device.name + "\" is given twice");
         }
@@ -163,7 +183,8 @@ facility readFacilityFile(const std::string& path) {
 
 const facility_device* facility::deviceNamed(const std::string& name) const {
     for (const facility_device& device : devices) {
-        if (device.name == name) {
+        if (device.name == name ||
+            std::find(device.aliases.begin(), device.aliases.end(), name) != device.aliases.end()) {
             return &device;
         }
     }

@@ -13,6 +13,7 @@
 //   panel_path = "layouts"            # directory of the panels' layout files, relative to the
 //                                     # facility file; default: the facility file's directory
 //   [[device]]    name = "R7 SDI Router"   number = 20
+//                 aliases = ["R7 Audio Router"]              # more names of the same device
 //   [[router]]    device = 20   sources = 32   destinations = 256
 //                 crosspoints = { 101 = 1, 102 = 2 }         # destination = source
 //   [[database]]  device = 10   number = 0
@@ -27,8 +28,9 @@
 #include <vector>
 
 struct facility_device {
-    std::string name;
+    std::string name; // the name the views and messages use
     std::int32_t number = 0;
+    std::vector<std::string> aliases; // further names it answers to ("SD"); unique like names
 };
 
 struct facility_router {
@@ -58,6 +60,7 @@ struct facility {
     std::vector<facility_router> routers;
     std::vector<facility_database> databases;
 
+    // The device with this name or alias.
     const facility_device* deviceNamed(const std::string& name) const;
     const facility_device* deviceNumbered(std::int32_t number) const;
     const facility_router* router(std::int32_t device) const;

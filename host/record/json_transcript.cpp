@@ -28,6 +28,8 @@ const char* kindName(entry_kind kind) {
         return "problem";
     case entry_kind::comment:
         return "comment";
+    case entry_kind::debug:
+        return "debug";
     }
     return "note";
 }

@@ -1,13 +1,52 @@
 #include "run_log.h"
 
-void run_log::beginAction() {
+#include <algorithm>
+
+void run_log::beginAction(int deskNumber) {
     ++action;
-    sent.clear();
-    firstOfAction = reported.size();
+    if (deskNumber <= 0) {
+        hostAction = action;
+        return;
+    }
+    desk_action& own = current(deskNumber);
+    own.action = action;
+    own.sent.clear();
+    own.debug.clear();
+}
+
+run_log::desk_action& run_log::current(int deskNumber) {
+    const auto index = static_cast<std::size_t>(std::max(deskNumber, 0));
+    if (index >= desks.size()) {
+        desks.resize(index + 1);
+    }
+    desk_action& own = desks[index];
+    if (own.action < hostAction) {
+        own.action = hostAction;
+        own.sent.clear();
+        own.debug.clear();
+    }
+    return own;
+}
+
+void run_log::deskCalled(int deskNumber) {
+    desk_action& own = current(deskNumber);
+    if (own.action != action) {
+        own.action = action;
+        own.sent.clear();
+        own.debug.clear();
+    }
+}
+
+std::uint64_t run_log::lastActionOf(int deskNumber) const {
+    const auto index = static_cast<std::size_t>(std::max(deskNumber, 0));
+    return index < desks.size() ? std::max(desks[index].action, hostAction) : hostAction;
 }
 
 void run_log::command(int deskNumber, const std::string& text) {
-    sent.push_back({deskNumber, clock.now(), action, text});
+    desk_action& own = current(deskNumber);
+    if (own.action == action) {
+        own.sent.push_back({deskNumber, clock.now(), action, text});
+    }
     const auto letter = [&](std::size_t at) {
         return at < text.size() && text[at] >= 'A' && text[at] <= 'Z' ? text[at] - 'A' : -1;
     };
@@ -38,6 +77,13 @@ std::map<std::string, std::int64_t> run_log::commandCounts() const {
     return counts;
 }
 
+void run_log::debugLine(int deskNumber, const std::string& text) {
+    desk_action& own = current(deskNumber);
+    if (own.action == action) {
+        own.debug.push_back(text);
+    }
+}
+
 void run_log::report(int deskNumber, const violation& what) {
     reported.push_back({deskNumber, clock.now(), action, what, false, record.line()});
     transcript_entry entry;
@@ -52,23 +98,40 @@ void run_log::report(int deskNumber, const violation& what) {
 
 std::vector<const logged_command*> run_log::commandsOfAction(int deskNumber) const {
     std::vector<const logged_command*> found;
-    for (const logged_command& command : sent) {
-        if (deskNumber == 0 || command.deskNumber == deskNumber) {
-            found.push_back(&command);
+    for (std::size_t number = 1; number < desks.size(); ++number) {
+        const desk_action& own = desks[number];
+        const bool wanted =
+            deskNumber == 0 ? own.action == action : static_cast<int>(number) == deskNumber;
+        if (wanted && own.action >= hostAction) {
+            for (const logged_command& command : own.sent) {
+                found.push_back(&command);
+            }
         }
     }
     return found;
 }
 
-bool run_log::claimViolation(violation_kind kind) {
-    for (std::size_t i = firstOfAction; i < reported.size(); ++i) {
-        logged_violation& candidate = reported[i];
-        if (!candidate.expected && candidate.what.kind == kind) {
-            candidate.expected = true;
-            return true;
+const std::vector<std::string>& run_log::debugOfAction(int deskNumber) const {
+    static const std::vector<std::string> none;
+    const auto index = static_cast<std::size_t>(std::max(deskNumber, 0));
+    return index >= desks.size() || desks[index].action < hostAction ? none : desks[index].debug;
+}
+
+bool run_log::claimViolation(int deskNumber, violation_kind kind) {
+    const std::uint64_t last = lastActionOf(deskNumber);
+    // Violations are reported in the order of the actions: the last action's are at the end.
+    logged_violation* first = nullptr;
+    for (auto each = reported.rbegin(); each != reported.rend() && each->action >= last; ++each) {
+        if (each->action == last && !each->expected && each->what.kind == kind &&
+            (each->deskNumber == deskNumber || each->deskNumber == 0)) {
+            first = &*each;
         }
     }
-    return false;
+    if (first == nullptr) {
+        return false;
+    }
+    first->expected = true;
+    return true;
 }
 
 std::size_t run_log::unexpectedViolations() const {

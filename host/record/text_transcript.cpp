@@ -12,6 +12,27 @@ std::string deskLabel(int deskNumber) {
 
 constexpr std::size_t commandColumn = 44;
 
+// text on one line: newlines and other control characters as C-style escapes, and quotes and
+// backslashes too when quoted.
+std::string escaped(const std::string& raw, bool quoted) {
+    std::string text;
+    for (const char c : raw) {
+        if (quoted && (c == '"' || c == '\\')) {
+            text += '\\';
+            text += c;
+        } else if (c == '\n') {
+            text += "\\n";
+        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02x", static_cast<unsigned char>(c));
+            text += code;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
 const char* legend =
     R"(How to read it: "[time] desk N: ..." is what the operator did. The indented lines below it
 are the commands the panel sent, each with the host's reply after "->" and what the host did
@@ -30,25 +51,7 @@ std::string text_transcript::timeText(std::int64_t milliseconds) {
 }
 
 std::string text_transcript::replyText(const std::optional<std::string>& reply) {
-    if (!reply) {
-        return "null";
-    }
-    std::string text = "\"";
-    for (const char c : *reply) {
-        if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (c == '\n') {
-            text += "\\n";
-        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
-            text += escaped;
-        } else {
-            text += c;
-        }
-    }
-    return text + "\"";
+    return reply ? "\"" + escaped(*reply, true) + "\"" : std::string("null");
 }
 
 std::string text_transcript::expectationText(const transcript_entry& entry) {
@@ -116,6 +119,9 @@ void text_transcript::write(const transcript_entry& entry) {
         break;
     case entry_kind::note:
         out << "    note: " << entry.text << '\n';
+        break;
+    case entry_kind::debug:
+        out << "    debug: " << escaped(entry.text, false) << '\n';
         break;
     case entry_kind::problem:
         out << "    !! cannot: " << entry.text << '\n';

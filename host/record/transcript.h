@@ -25,6 +25,7 @@ enum class entry_kind {
     comment,     // text: the scenario's own narration
     problem,     // text: an operator action that could not be carried out, and why
     summary,     // text: the closing line of a scenario
+    debug,       // text: one line the panel wrote as debug output, in order with its commands
 };
 
 struct transcript_entry {

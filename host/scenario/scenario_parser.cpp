@@ -185,11 +185,56 @@ std::int64_t duration(const word& found) {
     return std::stoll(whole) * 1000 + std::stoll(fraction);
 }
 
+// A route stays within what a router can carry; a revertive reports any numbers at all.
 void routerStep(reader& in, scenario_step& step, const std::string& verb) {
-    step.name = in.name("a router (a device name in quotes, or a number) after '" + verb + "'");
-    step.destination = static_cast<std::int32_t>(in.integer("a destination number", 1, int32High));
-    step.source = static_cast<std::int32_t>(in.integer("a source number", 0, int32High));
+    const bool route = verb == "route";
+    step.name = in.name(std::string(route ? "a router" : "a device") +
+                        " (a device name in quotes, or a number) after '" + verb + "'");
+    step.destination = static_cast<std::int32_t>(
+        in.integer("a destination number", route ? 1 : int32Low, int32High));
+    step.source =
+        static_cast<std::int32_t>(in.integer("a source number", route ? 0 : int32Low, int32High));
     in.end("the source");
+}
+
+// The text of a command, a debug line or a reply: in double quotes.
+std::string quotedText(reader& in, const std::string& what) {
+    const word& text = in.take(what + " in double quotes");
+    if (!text.quoted) {
+        expected(what + " in double quotes, found " + shown(text));
+    }
+    return text.text;
+}
+
+void hostAnswers(reader& in, scenario_step& step) {
+    in.keyword("answers", "'answers' after 'host'");
+    if (in.takeIf("normally")) {
+        step.what = scenario_step::kind::hostAnswersNormally;
+        in.end("'normally'");
+        return;
+    }
+    step.what = scenario_step::kind::hostAnswers;
+    step.prefix = in.takeIf("starting");
+    const std::string what =
+        "a command text in double quotes after 'answers' (or 'starting', or 'normally')";
+    const word& command = in.take(what);
+    if (!command.quoted) {
+        expected(what + ", found " + shown(command));
+    }
+    step.name = command.text;
+    in.keyword("with", "'with' after the command text");
+    const word& reply = in.take("a reply in double quotes, or null, after 'with'");
+    if (!reply.quoted && reply.text != "null") {
+        expected("a reply in double quotes, or null, after 'with', found " + shown(reply));
+    }
+    step.null = !reply.quoted;
+    step.value = reply.text;
+    step.once = in.takeIf("once");
+    if (!in.atEnd()) {
+        expected(std::string(step.once ? "the end of the line after 'once'"
+                                       : "'once' or the end of the line after the reply") +
+                 ", found " + shown(in.take("")));
+    }
 }
 
 void expectation(reader& in, scenario_step& step) {
@@ -215,19 +260,23 @@ void expectation(reader& in, scenario_step& step) {
         in.keyword("=", "'=' between the property and its value");
         step.value = in.take("a value after '=' (\"\" for an empty one)").text;
         in.end("the value");
-    } else if (!what.quoted && (verb == "command" || verb == "no")) {
-        step.what = scenario_step::kind::expectCommand;
+    } else if (!what.quoted && (verb == "command" || verb == "debug" || verb == "no")) {
+        bool debug = verb == "debug";
         if (verb == "no") {
             step.negated = true;
-            in.keyword("command", "'command' after 'expect no'");
+            debug = in.takeIf("debug");
+            if (!debug) {
+                in.keyword("command", "'command' or 'debug' after 'expect no'");
+            }
+        }
+        step.what = debug ? scenario_step::kind::expectDebug : scenario_step::kind::expectCommand;
+        if (debug && step.negated && in.atEnd()) {
+            step.prefix = true; // no line at all: none begins with the empty text
+            return;
         }
         step.prefix = in.takeIf("starting");
-        const word& text = in.take("a command text in double quotes");
-        if (!text.quoted) {
-            expected("a command text in double quotes, found " + shown(text));
-        }
-        step.name = text.text;
-        in.end("the command text");
+        step.name = quotedText(in, debug ? "a debug text" : "a command text");
+        in.end(debug ? "the debug text" : "the command text");
     } else if (!what.quoted && verb == "commands") {
         step.what = scenario_step::kind::expectCommands;
         using place = scenario_step::run_place;
@@ -235,12 +284,12 @@ void expectation(reader& in, scenario_step& step) {
                      : in.takeIf("last")      ? place::last
                      : in.takeIf("including") ? place::including
                                               : place::whole;
+        if (step.place == place::whole && in.takeIf("none")) {
+            in.end("'none'");
+            return;
+        }
         while (!in.atEnd() || step.texts.empty()) {
-            const word& text = in.take("a command text in double quotes");
-            if (!text.quoted) {
-                expected("a command text in double quotes, found " + shown(text));
-            }
-            step.texts.push_back(text.text);
+            step.texts.push_back(quotedText(in, "a command text"));
         }
     } else if (!what.quoted && verb == "answer") {
         step.what = scenario_step::kind::expectAnswer;
@@ -342,7 +391,8 @@ std::optional<scenario_step> parseLine(const std::string& line, int number,
     } else if (name == "click") {
         step.what = scenario_step::kind::click;
         step.name = in.name("a control name after 'click'");
-        in.end("the control name");
+        step.anyway = in.takeIf("anyway");
+        in.end(step.anyway ? "'anyway'" : "the control name");
     } else if (name == "wait") {
         step.what = scenario_step::kind::wait;
         step.number = duration(in.take("a duration after 'wait', such as 3s or 1500ms"));
@@ -354,6 +404,25 @@ std::optional<scenario_step> parseLine(const std::string& line, int number,
         step.what = scenario_step::kind::query;
         step.name = in.take("a property text after 'query', such as \"return=all\"").text;
         in.end("the property text");
+    } else if (name == "tick") {
+        step.what = scenario_step::kind::tick;
+        step.number = in.integer("a timer id after 'tick'", int32Low, int32High);
+        in.end("the timer id");
+    } else if (name == "event") {
+        step.what = scenario_step::kind::event;
+        step.texts.push_back(in.take("a panel id after 'event', such as \"1\"").text);
+        step.texts.push_back(in.take("a control name after the panel id").text);
+        step.texts.push_back(in.take("the control's message after its name, such as "
+                                     "\"click\" or \"index=3\"")
+                                 .text);
+        in.end("the message");
+    } else if (name == "message") {
+        step.what = scenario_step::kind::message;
+        step.number = in.integer("a message code after 'message'", 6, 7);
+        step.name = in.take("a text after the message code").text;
+        in.end("the text");
+    } else if (name == "host") {
+        hostAnswers(in, step);
     } else if (name == "close") {
         step.what = scenario_step::kind::close;
         in.end("'close'");

@@ -5,6 +5,24 @@
 #include <algorithm>
 #include <limits>
 
+namespace {
+
+// The text with every "{panel_path}" in it replaced by the panel path.
+std::string expanded(std::string text, const std::string& panelPath) {
+    static const std::string marker = "{panel_path}";
+    for (std::size_t at = text.find(marker); at != std::string::npos;
+         at = text.find(marker, at + panelPath.size())) {
+        text.replace(at, marker.size(), panelPath);
+    }
+    return text;
+}
+
+} // namespace
+
+std::string scenario_runner::expand(const std::string& text) const {
+    return expanded(text, host.panelPath());
+}
+
 void scenario_runner::run(const scenario_step& step) {
     record.atLine(step.line);
     switch (step.what) {
@@ -28,11 +46,16 @@ void scenario_runner::run(const scenario_step& step) {
     case scenario_step::kind::view:
         host.showViews();
         return;
+    case scenario_step::kind::hostAnswers:
+    case scenario_step::kind::hostAnswersNormally:
+        answers(step);
+        return;
     case scenario_step::kind::expectCrosspoint:
     case scenario_step::kind::expectEnabled:
     case scenario_step::kind::expectProperty:
     case scenario_step::kind::expectCommand:
     case scenario_step::kind::expectCommands:
+    case scenario_step::kind::expectDebug:
     case scenario_step::kind::expectAnswer:
     case scenario_step::kind::expectTimers:
     case scenario_step::kind::expectRefused:
@@ -43,6 +66,27 @@ void scenario_runner::run(const scenario_step& step) {
         action(step);
         return;
     }
+}
+
+void scenario_runner::answers(const scenario_step& step) {
+    transcript_entry entry;
+    entry.kind = entry_kind::note;
+    entry.time = host.clock().now();
+    if (step.what == scenario_step::kind::hostAnswersNormally) {
+        host.answerNormally();
+        entry.text = "from now on the host gives its own replies";
+    } else {
+        reply_override rule;
+        rule.text = expand(step.name);
+        rule.starting = step.prefix;
+        rule.reply = step.null ? std::nullopt : std::optional<std::string>(step.value);
+        rule.once = step.once;
+        entry.text = std::string(step.once ? "the next command " : "from now on every command ") +
+                     (step.prefix ? "starting " : "") + quotedWord(rule.text) + " is answered " +
+                     (step.null ? "null" : quotedWord(step.value));
+        host.answer(std::move(rule));
+    }
+    record.add(std::move(entry));
 }
 
 void scenario_runner::action(const scenario_step& step) {
@@ -58,7 +102,17 @@ void scenario_runner::action(const scenario_step& step) {
         result = host.selectNamed(deskNumber, step.list, step.name);
         break;
     case scenario_step::kind::click:
-        result = host.click(deskNumber, step.name);
+        result = host.click(deskNumber, step.name, step.anyway);
+        break;
+    case scenario_step::kind::tick:
+        result = host.tick(deskNumber, static_cast<std::int32_t>(step.number));
+        break;
+    case scenario_step::kind::event:
+        result =
+            host.controlEvent(deskNumber, step.texts.at(0), step.texts.at(1), step.texts.at(2));
+        break;
+    case scenario_step::kind::message:
+        result = host.hostMessage(deskNumber, static_cast<int>(step.number), step.name);
         break;
     case scenario_step::kind::wait:
         host.advance(step.number);
@@ -72,9 +126,11 @@ void scenario_runner::action(const scenario_step& step) {
         break;
     case scenario_step::kind::route:
     case scenario_step::kind::revertive: {
-        const auto device = host.routerDevice(step.name);
+        const bool route = step.what == scenario_step::kind::route;
+        const auto device = route ? host.routerDevice(step.name) : host.deviceNumber(step.name);
         if (!device) {
-            cannot("there is no router \"" + step.name + "\"");
+            cannot(std::string(route ? "there is no router \"" : "there is no device \"") +
+                   step.name + "\"");
             return;
         }
         result = step.what == scenario_step::kind::route
@@ -188,15 +244,16 @@ void scenario_runner::expect(const scenario_step& step) {
             verdict(step, false, step.name + " has no property " + step.property);
             return;
         }
-        verdict(step, value->second == step.value, "it is \"" + value->second + "\"");
+        verdict(step, value->second == expand(step.value), "it is \"" + value->second + "\"");
         return;
     }
     case scenario_step::kind::expectCommand: {
+        const std::string wanted = expand(step.name);
         std::string seen;
         int matches = 0;
         for (const logged_command* command : host.log().commandsOfAction(deskNumber)) {
             const bool match =
-                step.prefix ? command->text.rfind(step.name, 0) == 0 : command->text == step.name;
+                step.prefix ? command->text.rfind(wanted, 0) == 0 : command->text == wanted;
             if (match) {
                 ++matches;
                 seen += (seen.empty() ? "" : ", ") + ("\"" + command->text + "\"");
@@ -211,8 +268,31 @@ void scenario_runner::expect(const scenario_step& step) {
     case scenario_step::kind::expectCommands:
         expectCommands(step);
         return;
+    case scenario_step::kind::expectDebug: {
+        const std::string wanted = expand(step.name);
+        std::string seen;
+        int matches = 0;
+        for (const std::string& line : host.log().debugOfAction(deskNumber)) {
+            if (step.prefix ? line.rfind(wanted, 0) == 0 : line == wanted) {
+                ++matches;
+                seen += (seen.empty() ? "" : ", ") + quotedWord(line);
+            }
+        }
+        const std::vector<std::string>& written = host.log().debugOfAction(deskNumber);
+        std::string all;
+        for (const std::string& line : written) {
+            all += (all.empty() ? "" : ", ") + quotedWord(line);
+        }
+        verdict(step, (matches > 0) != step.negated,
+                step.negated      ? "it wrote " + seen
+                : written.empty() ? "desk " + std::to_string(deskNumber) +
+                                        " wrote no debug output during the last action"
+                                  : "desk " + std::to_string(deskNumber) + " wrote " + all);
+        return;
+    }
     case scenario_step::kind::expectAnswer: {
-        const bool met = lastWasQuery && (step.null ? !lastAnswer : lastAnswer == step.name);
+        const bool met =
+            lastWasQuery && (step.null ? !lastAnswer : lastAnswer == expand(step.name));
         verdict(step, met,
                 !lastWasQuery ? "the last action was not a query"
                 : lastAnswer  ? "it answered \"" + *lastAnswer + "\", handed back to it"
@@ -237,7 +317,7 @@ void scenario_runner::expect(const scenario_step& step) {
         }
         return;
     case scenario_step::kind::expectViolation:
-        verdict(step, host.log().claimViolation(step.violation),
+        verdict(step, host.log().claimViolation(deskNumber, step.violation),
                 "no such violation during the last action");
         return;
     default:
@@ -261,7 +341,10 @@ void scenario_runner::expectCommands(const scenario_step& step) {
     for (const logged_command* command : host.log().commandsOfAction(deskNumber)) {
         sent.push_back(command->text);
     }
-    const std::vector<std::string>& run = step.texts;
+    std::vector<std::string> run;
+    for (const std::string& text : step.texts) {
+        run.push_back(expand(text));
+    }
     const auto matchesAt = [&](std::size_t at) {
         return at + run.size() <= sent.size() &&
                std::equal(run.begin(), run.end(), sent.begin() + static_cast<std::ptrdiff_t>(at));
@@ -295,6 +378,20 @@ std::string summaryText(const std::string& name, const scenario_outcome& outcome
            std::to_string(outcome.violations) + " contract violations";
 }
 
+std::size_t hostOpening(const scenario& play, std::size_t from) {
+    std::size_t end = from;
+    for (std::size_t next = from; next < play.steps.size(); ++next) {
+        const scenario_step::kind what = play.steps[next].what;
+        if (what == scenario_step::kind::hostAnswers ||
+            what == scenario_step::kind::hostAnswersNormally) {
+            end = next + 1; // the comments before it go with it; those after it stay
+        } else if (what != scenario_step::kind::comment) {
+            break;
+        }
+    }
+    return end;
+}
+
 scenario_outcome runScenario(const scenario& play, const std::string& name,
                              const scenario_setup& setup, transcript& record) {
     record.atLine(0);
@@ -320,6 +417,11 @@ scenario_outcome runScenario(const scenario& play, const std::string& name,
     emulator host(setup.plant, setup.layouts, setup.options, record);
     scenario_runner runner(host, record);
     try {
+        // How the host answers, said at the top, holds for the start-up conversation too.
+        const std::size_t opening = hostOpening(play, first);
+        for (; first < opening; ++first) {
+            runner.run(play.steps[first]);
+        }
         host.start(desks);
         runner.noteLayouts();
         host.showViews();

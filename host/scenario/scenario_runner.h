@@ -53,6 +53,10 @@ public:
 
 private:
     void action(const scenario_step& step);
+    // host answers ...: how the host answers from now on; not an action.
+    void answers(const scenario_step& step);
+    // An expectation's text with "{panel_path}" replaced by the panel path.
+    std::string expand(const std::string& text) const;
     void expect(const scenario_step& step);
     void expectCommands(const scenario_step& step);
     // The outcome of an expectation: met when found equals wanted, else found is reported.
@@ -102,7 +106,13 @@ struct scenario_outcome {
 // violations".
 std::string summaryText(const std::string& name, const scenario_outcome& outcome);
 
-// Plays the scenario; name is how the banner and the summary call it. A runaway panel ends it
+// Where the lines at the top of play that say how the host answers ("host answers ...", with the
+// comments among them) end, from step from on: they are carried out before the desks are created,
+// so that they hold for the start-up conversation too. from when there are none.
+std::size_t hostOpening(const scenario& play, std::size_t from);
+
+// Plays the scenario; name is how the banner and the summary call it. The host answers given at
+// its top (hostOpening) hold from the start-up on. A runaway panel ends it
 // early, failed. Throws plugin_error when the plug-in cannot be loaded or gives no panel, and
 // run_halted when a layout the panel shows cannot be read.
 scenario_outcome runScenario(const scenario& play, const std::string& name,

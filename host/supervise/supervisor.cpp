@@ -116,12 +116,12 @@ private:
 };
 
 // The body in the child process: everything it records goes to the parent as frames.
-int runChild(parent_pipe& parent, const supervised_body& body) {
+int runChild(parent_pipe& parent, const supervised_body& body, debug_output_capture& debugOutput) {
     child_channel channel(parent);
     transcript record;
     record.relayTo(channel);
     supervised_run run{record, channel, channel.messages(),
-                       [&](const std::string& found) { channel.result(found); }};
+                       [&](const std::string& found) { channel.result(found); }, &debugOutput};
     const int status = runBody(body, run);
     channel.finished(status);
     return status;
@@ -179,9 +179,18 @@ public:
         }
     }
 
-    // The child's run ended abnormally: the held entries, then the violation that ends it.
-    void report(violation_kind kind, const std::string& pluginFile, const std::string& happened) {
+    // The child's run ended abnormally: the held entries, the debug output written since the
+    // child last took it, then the violation that ends it.
+    void report(violation_kind kind, const std::string& pluginFile, const std::string& happened,
+                const std::string& debugOutput) {
         record.releaseAll();
+        for (std::string& line : debug_output_capture::lines(debugOutput)) {
+            transcript_entry written;
+            written.kind = entry_kind::debug;
+            written.deskNumber = call ? call->deskNumber : 0;
+            written.text = std::move(line);
+            record.add(std::move(written));
+        }
         transcript_entry entry;
         entry.kind = entry_kind::violation;
         entry.deskNumber = call ? call->deskNumber : 0;
@@ -218,12 +227,16 @@ std::string secondsText(double seconds) {
 
 int runSupervised(const supervision& settings, const supervised_body& body, transcript& record,
                   std::ostream& messages, const result_handler& resultArrived) {
+    // Made here, so that this process can read what the child's plug-in wrote before it died.
+    debug_output_capture debugOutput;
     // Whatever is buffered now belongs to this process; the child must not write it again.
     messages.flush();
     std::cout.flush();
     std::optional<child_process> child;
     try {
-        child.emplace([&body](parent_pipe& parent) { return runChild(parent, body); });
+        child.emplace([&body, &debugOutput](parent_pipe& parent) {
+            return runChild(parent, body, debugOutput);
+        });
     } catch (const platform_error& error) {
         messages << "zeth-host: " << error.what()
                  << " for the plug-in's process; run with --in-process\n";
@@ -280,16 +293,19 @@ int runSupervised(const supervision& settings, const supervised_body& body, tran
     if (hung) {
         watch.report(violation_kind::pluginHung, settings.pluginFile,
                      "did not return within " + secondsText(settings.callTimeout) + " (" +
-                         settings.timeoutOption + "); the host stopped it");
+                         settings.timeoutOption + "); the host stopped it",
+                     debugOutput.leftOver());
         return 1;
     }
     if (ending.died) {
-        watch.report(violation_kind::pluginCrashed, settings.pluginFile, ending.words());
+        watch.report(violation_kind::pluginCrashed, settings.pluginFile, ending.words(),
+                     debugOutput.leftOver());
         return 1;
     }
     if (!watch.status || frames.corrupt()) {
         watch.report(violation_kind::pluginExited, settings.pluginFile,
-                     "ended the host's process with exit status " + std::to_string(ending.status));
+                     "ended the host's process with exit status " + std::to_string(ending.status),
+                     debugOutput.leftOver());
         return 1;
     }
     return *watch.status;

@@ -8,6 +8,8 @@
 // point, held entries of the call in progress included, and it ends with one violation naming the
 // plug-in file, the call in progress (desk, which call, the action that led to it) and the signal
 // or exit status: plugin-crashed, plugin-exited or plugin-hung. The run then fails (status 1).
+// What the plug-in wrote as debug output in that call and the host had not taken yet comes just
+// before that line: the supervisor makes the debug output capture, which the child shares.
 // Nothing is installed in the plug-in's process to catch signals: the child simply dies.
 //
 // Threads: runSupervised() is called on the program's main thread, with no other threads
@@ -16,6 +18,7 @@
 #pragma once
 
 #include "call_monitor.h"
+#include "debug_output_capture.h"
 #include "transcript.h"
 
 #include <functional>
@@ -47,6 +50,9 @@ struct supervised_run {
     std::ostream& messages;
     // Hands a result (a text of the caller's own form) to the caller's result_handler.
     std::function<void(const std::string&)> sendResult;
+    // The capture of the plug-in's debug output that the supervisor reads after a crash (for
+    // emulator_options::debugOutput); null in this process: the emulator makes its own.
+    debug_output_capture* debugOutput = nullptr;
 };
 
 // The body returns the run's exit status (0 passed, 1 failed, 2 could not run). An exception from

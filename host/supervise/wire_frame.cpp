@@ -176,7 +176,7 @@ std::optional<wire_frame> frame_reader::next() {
     case frame_kind::callReturned:
         break;
     }
-    if (!in.whole() || frame.entry.kind > entry_kind::summary) {
+    if (!in.whole() || frame.entry.kind > entry_kind::debug) {
         broken = true;
         return std::nullopt;
     }

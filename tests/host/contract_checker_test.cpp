@@ -23,6 +23,9 @@ struct breach {
     std::string control; // clicked on the scripted panel
     std::string id;      // the violation reported
     std::string cause;   // a part of the cause it names
+    // How the scenario makes the host answer first: a reply in place of the host's own is
+    // checked all the same.
+    std::optional<reply_override> answered = std::nullopt;
 };
 
 void PrintTo(const breach& value, std::ostream* out) {
@@ -34,6 +37,9 @@ class contract_breach : public ::testing::TestWithParam<breach> {};
 TEST_P(contract_breach, isReportedWithItsIdAndCause) {
     const breach& expected = GetParam();
     scripted_host test("<built-in>", {expected.control});
+    if (expected.answered) {
+        test.host->answer(*expected.answered);
+    }
     test.captured.mark();
     test.host->click(1, expected.control);
     const std::vector<transcript_entry> violations = test.captured.of(entry_kind::violation);
@@ -58,7 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
         breach{"fault:null-command", "unknown-command", "(null)"},
         breach{"fault:throw", "exception-from-panel", "the host's call"},
         breach{"XX 1", "unknown-command", "XX 1"},
-        breach{"RN 11 0 five", "malformed-command", "RN 11 0 five"}));
+        breach{"RN 11 0 five", "malformed-command", "RN 11 0 five"},
+        breach{"fault:keep-reply", "reply-not-handed-back", "SD 'R7 SDI Router'",
+               reply_override{"SD 'R7 SDI Router'", false, "12 34", false}},
+        breach{"fault:double-hand-back", "double-hand-back", "SD 'R7 SDI Router'",
+               reply_override{"SD ", true, "", true}},
+        breach{"fault:kept-reply-handed-back", "unmatched-null-hand-back", "notify(null, 5)",
+               reply_override{"PS '1'", true, std::nullopt, false}}));
 
 TEST(contract_checker, aWellBehavedPanelBreaksNothingAndItsRepliesAreMarkedHandedBack) {
     const std::vector<std::string> controls = {"TG '1' 'Take' 'statesheet'", "SD 'R7 SDI Router'",
@@ -88,7 +100,7 @@ TEST(contract_checker, aClickOnADisabledControlIsRefusedAndNamesTheCommandThatDi
     EXPECT_EQ(violations[0].cause, "CD '1' 'Take'");
     EXPECT_THAT(test.captured.commands(), IsEmpty()) << "the click never reached the panel";
 
-    EXPECT_TRUE(test.host->log().claimViolation(violation_kind::clickOnDisabledControl));
+    EXPECT_TRUE(test.host->log().claimViolation(1, violation_kind::clickOnDisabledControl));
     EXPECT_EQ(test.host->log().unexpectedViolations(), 0u) << "an expected violation is claimed";
 
     test.host->click(1, "CE '1' 'Take'");

@@ -97,7 +97,14 @@ TEST(event_loop, desksShareTheRoutersAndHearOnlyWhatTheyRegisteredFor) {
                 ElementsAre("[0.000s] revertive: R7 SDI Router (20) 102 <- 3",
                             "[0.000s] revertive: R7 SDI Router (20) 102 <- 3"));
     EXPECT_FALSE(test.host->routeBehind(20, 101, 99).done) << "no source 99 on the router";
-    EXPECT_FALSE(test.host->injectRevertive(20, 999, 1).done);
+
+    // A report that the router could not make (no destination 999, a negative source) is
+    // delivered all the same: to every desk, since none registered for it.
+    test.captured.mark();
+    EXPECT_TRUE(test.host->injectRevertive(20, 999, -1).done);
+    EXPECT_THAT(test.captured.deliveries(),
+                ElementsAre("[0.000s] revertive: R7 SDI Router (20) 999 <- -1",
+                            "[0.000s] revertive: R7 SDI Router (20) 999 <- -1"));
 }
 
 TEST(event_loop, aClosedDeskGetsNothingMore) {

@@ -106,6 +106,11 @@ INSTANTIATE_TEST_SUITE_P(
         wrong_file{"[[device]]\nnumber = 5\n", "name", 0},
         wrong_file{device + "[[device]]\nname = \"R\"\nnumber = 21\n", "given twice", 4},
         wrong_file{device + "[[device]]\nname = \"S\"\nnumber = 20\n", "given twice", 4},
+        wrong_file{device + "[[device]]\nname = \"S\"\nnumber = 21\naliases = [\"R\"]\n",
+                   "the device name \"R\" is given twice", 4},
+        wrong_file{device + "aliases = \"S\"\n", "aliases in [[device]] must be a list of texts",
+                   4},
+        wrong_file{device + "aliases = [\"S\", 5]\n", "an alias in [[device]] must be a text", 4},
         wrong_file{device + "[[router]]\ndevice = 7\nsources = 1\ndestinations = 1\n",
                    "router device 7 is not a [[device]]", 5},
         wrong_file{device + "[[router]]\ndevice = 20\nsources = 4\ndestinations = 8\n"
@@ -131,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
         wrong_file{"[[device]]\nnumbre = 1\nlabel = \"x\"\n",
                    "plant.toml:2: unknown key \"numbre\" in [[device]]; did you mean "
                    "\"number\"?\nplant.toml:3: unknown key \"label\" in [[device]] "
-                   "(known here: name, number)",
+                   "(known here: name, number, aliases)",
                    2},
         wrong_file{unknownKeys(25),
                    "plant.toml:20: unknown key \"key20\" (known here: panel_path, [[device]], "

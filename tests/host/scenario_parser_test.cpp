@@ -59,6 +59,32 @@ TEST(scenario_parser, actions) {
     EXPECT_EQ(only("desk 2").number, 2);
     EXPECT_EQ(only("view").what, scenario_step::kind::view);
     EXPECT_EQ(only("close").what, scenario_step::kind::close);
+
+    step = only("revertive \"R7 SDI Router\" -2147483648 2147483647");
+    EXPECT_EQ(step.destination, -2147483647 - 1) << "a revertive reports any 32-bit numbers";
+    EXPECT_EQ(step.source, 2147483647);
+    EXPECT_TRUE(only("click Take anyway").anyway);
+    EXPECT_FALSE(only("click Take").anyway);
+    step = only("tick -3");
+    EXPECT_EQ(step.what, scenario_step::kind::tick);
+    EXPECT_EQ(step.number, -3);
+    step = only("event \"2\" Take \"index=3\"");
+    EXPECT_EQ(step.what, scenario_step::kind::event);
+    EXPECT_EQ(step.texts, (std::vector<std::string>{"2", "Take", "index=3"}));
+    step = only("message 7 \"\"");
+    EXPECT_EQ(step.what, scenario_step::kind::message);
+    EXPECT_EQ(step.number, 7);
+    EXPECT_EQ(step.name, "");
+
+    step = only("host answers \"SD 'R7 SDI Router'\" with \"12 34\"");
+    EXPECT_EQ(step.what, scenario_step::kind::hostAnswers);
+    EXPECT_EQ(step.name, "SD 'R7 SDI Router'");
+    EXPECT_EQ(step.value, "12 34");
+    EXPECT_FALSE(step.null || step.prefix || step.once);
+    step = only("host answers starting \"TG '1'\" with null once");
+    EXPECT_TRUE(step.null && step.prefix && step.once);
+    EXPECT_FALSE(only("host answers \"AS\" with \"null\"").null) << "a quoted null is a text";
+    EXPECT_EQ(only("host answers normally").what, scenario_step::kind::hostAnswersNormally);
 }
 
 TEST(scenario_parser, durations) {
@@ -115,6 +141,22 @@ TEST(scenario_parser, expectations) {
 
     step = only("expect violation double-hand-back");
     EXPECT_EQ(step.violation, violation_kind::doubleHandBack);
+
+    step = only("expect commands none");
+    EXPECT_EQ(step.what, scenario_step::kind::expectCommands);
+    EXPECT_TRUE(step.texts.empty());
+    EXPECT_EQ(only("expect commands \"none\"").texts, std::vector<std::string>{"none"});
+    step = only("expect debug starting \"a \\\\ \\\"b\\\"\"");
+    EXPECT_EQ(step.what, scenario_step::kind::expectDebug);
+    EXPECT_TRUE(step.prefix);
+    EXPECT_FALSE(step.negated);
+    EXPECT_EQ(step.name, "a \\ \"b\"");
+    step = only("expect no debug");
+    EXPECT_EQ(step.what, scenario_step::kind::expectDebug);
+    EXPECT_TRUE(step.negated && step.prefix && step.name.empty()) << "no line at all";
+    step = only("expect no debug \"x\"");
+    EXPECT_TRUE(step.negated);
+    EXPECT_FALSE(step.prefix);
 }
 
 TEST(scenario_parser, panelsMayFollowCommentsAndBlankLinesAreSkipped) {
@@ -183,8 +225,9 @@ TEST_P(scenario_parser_refuses, namingFileLineAndWhatWasExpected) {
 INSTANTIATE_TEST_SUITE_P(
     wrongLines, scenario_parser_refuses,
     ::testing::Values(
-        wrong_line{"jump", "expected an action (panels, facility, desk, select, click, wait, "
-                           "route, revertive, query, close, view) or 'expect', found 'jump'"},
+        wrong_line{"jump", "expected an action (panels, facility, host, desk, select, click, "
+                           "wait, route, revertive, query, tick, event, message, close, view) or "
+                           "'expect', found 'jump'"},
         wrong_line{"close 2", "expected the end of the line after 'close', found '2'"},
         wrong_line{"facility plant.toml", "expected a facility file in double quotes after "
                                           "'facility', found 'plant.toml'"},
@@ -212,18 +255,60 @@ INSTANTIATE_TEST_SUITE_P(
         wrong_line{"route \"R7 SDI Router\" x 5", "expected a destination number"},
         wrong_line{"expect", "expected what to expect"},
         wrong_line{"expect nothing", "expected crosspoint, enabled, disabled, property, command, "
-                                     "commands, answer, timers, refused, violation after "
+                                     "commands, debug, answer, timers, refused, violation after "
                                      "'expect', found 'nothing'"},
         wrong_line{"expect crosspoint 20 102 5", "expected '=' between the destination and the "
                                                  "source, found '5'"},
         wrong_line{"expect property Take statesheet KX_TakeLow", "expected '=' between the "
                                                                  "property and its value"},
         wrong_line{"expect command RC", "expected a command text in double quotes, found 'RC'"},
-        wrong_line{"expect no Take", "expected 'command' after 'expect no', found 'Take'"},
+        wrong_line{"expect no Take", "expected 'command' or 'debug' after 'expect no', found "
+                                     "'Take'"},
+        wrong_line{"expect commands none \"AS\"", "expected the end of the line after 'none', "
+                                                  "found \"AS\""},
+        wrong_line{"expect commands first none", "expected a command text in double quotes, "
+                                                 "found 'none'"},
+        wrong_line{"expect debug", "expected a debug text in double quotes at the end"},
+        wrong_line{"expect debug starting textGet", "expected a debug text in double quotes, "
+                                                    "found 'textGet'"},
+        wrong_line{"expect no debug \"a\" \"b\"", "expected the end of the line after the debug "
+                                                  "text, found \"b\""},
+        wrong_line{"click Take anyway now", "expected the end of the line after 'anyway', found "
+                                            "'now'"},
+        wrong_line{"revertive 20 102", "expected a source number at the end"},
+        wrong_line{"revertive 20 102 2147483648", "expected a source number (a whole number from "
+                                                  "-2147483648 to 2147483647)"},
+        wrong_line{"route 20 -1 5", "expected a destination number (a whole number from 1 to"},
+        wrong_line{"tick", "expected a timer id after 'tick' at the end of the line"},
+        wrong_line{"tick one", "expected a timer id after 'tick' (a whole number from "
+                               "-2147483648 to 2147483647), found 'one'"},
+        wrong_line{"event \"2\" \"Take\"", "expected the control's message after its name, such "
+                                           "as \"click\" or \"index=3\" at the end"},
+        wrong_line{"event \"2\" Take click now", "expected the end of the line after the message, "
+                                                 "found 'now'"},
+        wrong_line{"message 5 \"x\"", "expected a message code after 'message' (a whole number "
+                                      "from 6 to 7), found '5'"},
+        wrong_line{"message 6", "expected a text after the message code at the end"},
+        wrong_line{"host", "expected 'answers' after 'host' at the end of the line"},
+        wrong_line{"host says \"x\"", "expected 'answers' after 'host', found 'says'"},
+        wrong_line{"host answers SD", "expected a command text in double quotes after 'answers' "
+                                      "(or 'starting', or 'normally'), found 'SD'"},
+        wrong_line{"host answers \"SD 'x'\"", "expected 'with' after the command text at the end"},
+        wrong_line{"host answers \"SD 'x'\" as \"1\"", "expected 'with' after the command text, "
+                                                       "found 'as'"},
+        wrong_line{"host answers \"SD 'x'\" with 12", "expected a reply in double quotes, or null, "
+                                                      "after 'with', found '12'"},
+        wrong_line{"host answers \"SD 'x'\" with \"1\" twice", "expected 'once' or the end of the "
+                                                               "line after the reply, found "
+                                                               "'twice'"},
+        wrong_line{"host answers \"SD 'x'\" with null once more", "expected the end of the line "
+                                                                  "after 'once', found 'more'"},
+        wrong_line{"host answers normally now", "expected the end of the line after 'normally', "
+                                                "found 'now'"},
         wrong_line{"expect violation oops", "expected a violation id (reply-not-handed-back, "},
-        wrong_line{"\xEF\xBB\xBFjump", "expected an action (panels, facility, desk, select, "
-                                       "click, wait, route, revertive, query, close, view) or "
-                                       "'expect', found 'jump'"},
+        wrong_line{"\xEF\xBB\xBFjump", "expected an action (panels, facility, host, desk, "
+                                       "select, click, wait, route, revertive, query, tick, "
+                                       "event, message, close, view) or 'expect', found 'jump'"},
         wrong_line{std::string("click\0Take", 10), "a NUL byte: this is not a text file"},
         wrong_line{"click \"T\xC3\"", "the byte 0xC3 is not UTF-8"},
         wrong_line{"click \"\xED\xA0\x80\"", "the byte 0xED is not UTF-8"}));

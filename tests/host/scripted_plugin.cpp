@@ -16,8 +16,9 @@
 // A click on a control whose name is a command sends that command, and hands back the reply of
 // "TG", "SD" and "RN" as a panel must. Controls named "fault:..." break one rule each (see
 // misbehave), or end the process the way an unfinished plug-in does (crash, stack-overflow,
-// abort, exit, _exit, loop, sleep), or keep the host waiting for 30 ms (slow). A query is
-// answered with "answer:" and the query text, except "calling-threads": its answer is
+// abort, exit, _exit, loop, sleep; last-words writes two lines of debug output to standard error,
+// the second without its line end, before it crashes), or keep the host waiting for 30 ms (slow). A
+// query is answered with "answer:" and the query text, except "calling-threads": its answer is
 // "calling-threads:N", how many threads have entered the plug-in (its factory, notify,
 // destructor) since the first of the panels now alive was created.
 // Revertives and ticks are only counted: the host's transcript shows them. A call that arrives
@@ -28,6 +29,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -213,6 +215,10 @@ private:
         } else if (fault == "keep-null-rn") {
             send("RN 11 0 99");
         } else if (fault == "crash") {
+            crash();
+        } else if (fault == "last-words") {
+            std::fputs("the last words\n", stderr);
+            std::fputs("unfinished", stderr);
             crash();
         } else if (fault == "stack-overflow") {
             overflowStack(0);

@@ -25,8 +25,8 @@ using ::testing::HasSubstr;
 namespace {
 
 const std::vector<std::string> faults = {
-    "fault:crash", "fault:stack-overflow", "fault:abort", "fault:exit",      "fault:_exit",
-    "fault:loop",  "fault:sleep",          "hammer",      "fault:keep-reply"};
+    "fault:crash", "fault:stack-overflow", "fault:abort", "fault:exit",       "fault:_exit",
+    "fault:loop",  "fault:sleep",          "hammer",      "fault:keep-reply", "fault:last-words"};
 
 // A folder with the scripted plug-in's layout, and a file per scenario text.
 // The scripted plug-in's layout, with a control for each fault, in the test's own folder.
@@ -178,6 +178,7 @@ struct plugin_row {
     std::string violation;
     std::string said; // in the violation's line
     std::string plugin = ZETH_SCRIPTED_PLUGIN;
+    std::string before = ""; // the lines just before the violation's
 };
 
 void PrintTo(const plugin_row& row, std::ostream* out) {
@@ -196,6 +197,7 @@ TEST_P(plugin_fault, endsTheRunWithItsViolationAndTheCallInProgress) {
     EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_THAT(lastLines(run.out), HasSubstr("!! " + row.violation + ": ")) << run.out;
     EXPECT_THAT(lastLines(run.out), HasSubstr(row.said)) << run.out;
+    EXPECT_THAT(run.out, HasSubstr(row.before + "    !! " + row.violation + ": ")) << run.out;
 }
 
 const std::string plugin = std::filesystem::path(ZETH_SCRIPTED_PLUGIN).string();
@@ -231,6 +233,15 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    "plugin-crashed",
                    "died by signal 11 (Segmentation fault) in notify code 2"},
+        plugin_row{"debugOutputBeforeACrash",
+                   "",
+                   "click fault:last-words\n",
+                   {},
+                   "plugin-crashed",
+                   "died by signal 11 (Segmentation fault) in notify code 2 (control event "
+                   "fault:last-words \"click\")",
+                   ZETH_SCRIPTED_PLUGIN,
+                   "\n    debug: the last words\n    debug: unfinished\n"},
         plugin_row{"abort",
                    "",
                    "click fault:abort\n",

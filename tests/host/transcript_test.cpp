@@ -66,6 +66,10 @@ TEST(text_transcript, linesForEachKind) {
     failed.passed = false;
     failed.detail = "it is enabled";
     writer.write(failed);
+    transcript_entry debug;
+    debug.kind = entry_kind::debug;
+    debug.text = "value \"x\"\tnot \\ found\n";
+    writer.write(debug);
 
     const std::string text = out.str();
     EXPECT_EQ(text.find("How to read it"), text.rfind("How to read it")) << "one legend";
@@ -75,6 +79,8 @@ TEST(text_transcript, linesForEachKind) {
     EXPECT_THAT(text, HasSubstr("    CD '1' 'Take'                            -> null\n"));
     EXPECT_THAT(text, HasSubstr("    !! double-hand-back: came back twice [cause: SD 'x']\n"));
     EXPECT_THAT(text, HasSubstr("    expect disabled Take: FAILED, it is enabled\n"));
+    EXPECT_THAT(text, HasSubstr("    debug: value \"x\"\\x09not \\ found\\n\n"))
+        << "a debug line as written, only its control characters escaped";
 }
 
 TEST(json_transcript, oneObjectPerLineWithTheFieldsOfItsKind) {
@@ -91,6 +97,11 @@ TEST(json_transcript, oneObjectPerLineWithTheFieldsOfItsKind) {
     broken.id = "reply-not-handed-back";
     broken.cause = "SD 'a'";
     writer.write(broken);
+    transcript_entry debug;
+    debug.kind = entry_kind::debug;
+    debug.deskNumber = 2;
+    debug.text = "textGet: \"a\"";
+    writer.write(debug);
 
     std::istringstream lines(out.str());
     std::string line;
@@ -98,7 +109,7 @@ TEST(json_transcript, oneObjectPerLineWithTheFieldsOfItsKind) {
     while (std::getline(lines, line)) {
         objects.push_back(nlohmann::json::parse(line));
     }
-    ASSERT_EQ(objects.size(), 3u);
+    ASSERT_EQ(objects.size(), 4u);
     EXPECT_EQ(objects[0]["kind"], "command");
     EXPECT_TRUE(objects[0]["reply"].is_null());
     EXPECT_EQ(objects[0]["effect"], "no entry");
@@ -108,6 +119,8 @@ TEST(json_transcript, oneObjectPerLineWithTheFieldsOfItsKind) {
     EXPECT_EQ(objects[1]["reply"].get<std::string>().substr(0, 2), "12");
     EXPECT_EQ(objects[2]["id"], "reply-not-handed-back");
     EXPECT_THAT(objects[2]["description"].get<std::string>(), HasSubstr("not handed back"));
+    EXPECT_EQ(objects[3], nlohmann::json::parse(R"({"kind": "debug", "time_ms": 0, "desk": 2,
+                                                    "text": "textGet: \"a\""})"));
 }
 
 } // namespace

@@ -4,9 +4,16 @@
 #   bash tests/scenarios/approve.sh NAME
 # A scenario that is meant to fail says so in a line "# exit status: N" (default 0).
 #
+# A second run of one scenario (another way of running it that must give the same transcript)
+# names its own RECEIVED file, so that both can run at once.
+#
 # cmake -DHOST=zeth-host -DAPPROVED=path/NAME.approved.txt -DARGS="run;path/NAME.zeth"
-#       [-DEMULATOR=qemu-i386] -P golden.cmake
-string(REGEX REPLACE "\\.approved\\." ".received." received "${APPROVED}")
+#       [-DEMULATOR=qemu-i386] [-DRECEIVED=path/OTHER.received.txt] -P golden.cmake
+if(RECEIVED)
+    set(received "${RECEIVED}")
+else()
+    string(REGEX REPLACE "\\.approved\\." ".received." received "${APPROVED}")
+endif()
 
 # A scenario runs from its own folder and is named without one, so that the paths it names (its
 # facility file, the panel path) read the same in the transcript wherever the tree is.
