@@ -9,7 +9,8 @@
 //     keeps every record, and the server's memory stays flat;
 //   - 20 slow clients sending their headers a byte every 0.2 s beside 100 open streams: each is
 //     closed within a few seconds, while /api/state and the clicks are answered throughout;
-//   - the stream limit: the stream past it is answered 503 with a one-line reason, at once;
+//   - the stream limit and the connection limit: the stream, or connection, past it is answered
+//     503 with a one-line reason, at once, and a connection is answered again once some close;
 //   - the bad requests of the HTTP tests (tests/host/bad_requests.h), sent while 100 streams are
 //     open: each gets its 4xx.
 // Failures name what did not hold; the status is 1 then, 0 when every check held, 2 when the
@@ -800,6 +801,22 @@ void streamLimitAndBadRequests(const std::string& program) {
           "the stream past " + std::to_string(serve_limits::streams) + " is answered " +
               std::to_string(past->status) + " after " + fixed(past->answeredAfter) +
               " ms: " + reason);
+    // The streams count as connections: idle ones fill the rest, and the next is refused too.
+    std::vector<std::unique_ptr<tcp::socket>> idle;
+    const tcp::endpoint server{net::ip::make_address("127.0.0.1"),
+                               static_cast<unsigned short>(served.port())};
+    for (int i = serve_limits::streams; i < serve_limits::connections; ++i) {
+        idle.push_back(std::make_unique<tcp::socket>(io.context));
+        beast::error_code failed;
+        idle.back()->connect(server, failed);
+    }
+    http_client next(served.port());
+    const http_client::reply full = next.send("GET", "/api/state");
+    check(full.status == 503 && full.body.find("connections") != std::string::npos,
+          "the connection past " + std::to_string(serve_limits::connections) + " is answered " +
+              std::to_string(full.status) + " after " + fixed(full.milliseconds) +
+              " ms: " + full.body);
+    idle.clear();
     closeStreams(opened);
     waitFor(
         [&] {
@@ -807,6 +824,14 @@ void streamLimitAndBadRequests(const std::string& program) {
                                [](const auto& each) { return each->ended.load(); });
         },
         std::chrono::seconds(10));
+    int again = 0;
+    waitFor(
+        [&] {
+            again = http_client(served.port()).send("GET", "/api/state").status;
+            return again == 200;
+        },
+        std::chrono::seconds(10));
+    check(again == 200, "once they close, a new connection is answered " + std::to_string(again));
     const readers load = openStreams(io, served.port(), 100, 0);
     http_client client(served.port());
     int held = 0;
