@@ -11,7 +11,9 @@
 // call monitor, which then stays off so that the timed rounds pay nothing for it.
 //
 // desksStartUp and crosspointHeardByAll show how a facility of 10, 100 and 1,000 desks starts and
-// hears one crosspoint change, with the transcript off.
+// hears one crosspoint change, with the transcript off. stateAfterAnAction (where zeth-host has
+// its serve command) compares what a served page is sent after an action at 1,000 desks: the whole
+// state document, or the action's change.
 //
 // "--smoke" runs one short run of each only (the ci preset's brief test); otherwise 25,000,
 // 50,000 and 100,000 cycles, one run each, and 20,000 rounds of messages.
@@ -19,6 +21,10 @@
 #include "call_monitor.h"
 #include "counting_allocator.h"
 #include "emulator.h"
+#if defined(ZETH_HOST_SERVE)
+#include "state_changes.h"
+#include "state_document.h"
+#endif
 #include "text_transcript.h"
 #include "transcript.h"
 
@@ -207,6 +213,37 @@ void crosspointHeardByAll(benchmark::State& state) {
     host.finish();
 }
 
+#if defined(ZETH_HOST_SERVE)
+// What a served page is sent after an action on a large facility: the whole state document
+// (range(1) == 0) or the action's change (range(1) == 1), each built and written as one line, at
+// range(0) desks; the action itself (a click that lights a Monitor of desk 1) is not timed.
+void stateAfterAnAction(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    const bool change = state.range(1) == 1;
+    transcript record;
+    emulator_options options;
+    options.messageLimit = std::numeric_limits<std::int64_t>::max();
+    emulator host(builtinFacility(), builtinLayouts(), options, record);
+    state_changes changes(host);
+    record.attach(changes);
+    host.start(count);
+    changes.take(stateFields(host, true, 1));
+    std::size_t bytes = 0;
+    int step = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        host.click(1, step++ % 2 == 0 ? "Dest_1" : "Dest_2");
+        state.ResumeTiming();
+        const std::string line = change ? changes.take(stateFields(host, true, 1))->dump()
+                                        : stateDocument(host, true, 1).dump();
+        bytes = line.size();
+        benchmark::DoNotOptimize(line.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+    host.finish();
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -246,6 +283,16 @@ int main(int argc, char** argv) {
         startUp->Arg(10)->Arg(100)->Arg(1000)->Iterations(3);
         heard->Arg(10)->Arg(100)->Arg(1000);
     }
+#if defined(ZETH_HOST_SERVE)
+    auto* served = benchmark::RegisterBenchmark("stateAfterAnAction", stateAfterAnAction)
+                       ->Unit(benchmark::kMicrosecond)
+                       ->ArgNames({"desks", "change"});
+    if (smoke) {
+        served->Args({10, 0})->Args({10, 1})->Iterations(2);
+    } else {
+        served->Args({1000, 0})->Args({1000, 1});
+    }
+#endif
     int count = static_cast<int>(arguments.size());
     benchmark::Initialize(&count, arguments.data());
     if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {

@@ -123,6 +123,7 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
         const supervised_body body = [&](supervised_run& child) {
             scenario_setup watched = request.setup;
             watched.options.calls = &child.calls;
+            watched.options.viewsOfEveryDeskUpTo = desk_server::viewsOfEveryDeskUpTo;
             watched.options.debugOutput = child.debugOutput;
             return serveDesks(request, watched, endpoint, stream, child.record, child.messages,
                               crashReport);

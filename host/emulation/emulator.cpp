@@ -79,6 +79,7 @@ std::string emulator::panelPath() const {
 
 void emulator::beginAction(int deskNumber, const std::string& text) {
     happened.beginAction(deskNumber);
+    actionDesk = deskNumber;
     transcript_entry entry;
     entry.kind = entry_kind::action;
     entry.time = time.now();
@@ -485,7 +486,19 @@ void emulator::deliver(const pending_delivery& next) {
 }
 
 void emulator::showViews() {
+    std::vector<bool> shown(all.size() + 1, desks() <= options.viewsOfEveryDeskUpTo);
+    if (actionDesk >= 1 && actionDesk <= desks()) {
+        shown[static_cast<std::size_t>(actionDesk)] = true;
+    }
+    for (const logged_command* sent : happened.commandsOfAction(0)) {
+        if (sent->deskNumber >= 1 && sent->deskNumber <= desks()) {
+            shown[static_cast<std::size_t>(sent->deskNumber)] = true;
+        }
+    }
     for (const std::unique_ptr<desk>& each : all) {
+        if (!shown[static_cast<std::size_t>(each->number())]) {
+            continue;
+        }
         transcript_entry entry;
         entry.kind = entry_kind::view;
         entry.time = time.now();

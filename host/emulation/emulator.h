@@ -29,6 +29,7 @@
 #include "transcript.h"
 #include "virtual_clock.h"
 
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -44,6 +45,10 @@ struct emulator_options {
     // than this fall due at one instant of the clock, or one desk runs more timers than this.
     std::int64_t messageLimit = 100000;
     int timerLimit = 100;
+    // After an action, a facility of more desks than this shows the views of the desks that the
+    // action worked or that sent commands during it (and the routers' view), not of every desk:
+    // a thousand views after each action would bury what happened.
+    int viewsOfEveryDeskUpTo = std::numeric_limits<int>::max();
     // Takes the panels' debug output during their calls (not owned; outlives the emulator). Null:
     // the emulator makes its own.
     debug_output_capture* debugOutput = nullptr;
@@ -118,7 +123,7 @@ public:
     // A crosspoint made by someone else than the panels; registered desks hear of it.
     action_result routeBehind(std::int32_t device, std::int32_t destination, std::int32_t source);
 
-    // Writes the one-line views of every desk and of the routers.
+    // Writes the one-line views of every desk (but see viewsOfEveryDeskUpTo) and of the routers.
     void showViews();
     // Delivers whatever is due now (after each action; needed only by the interactive shell
     // when the wall clock moves between lines).
@@ -173,6 +178,7 @@ private:
     debug_output_capture* capture;
     std::unique_ptr<plugin_library> library;
     std::vector<std::unique_ptr<desk>> all;
+    int actionDesk = 0;                  // the desk the current action works (0: none)
     std::int64_t instant = -1;           // the clock time of the latest delivery
     std::int64_t deliveredAtInstant = 0; // deliveries at that time so far
 };

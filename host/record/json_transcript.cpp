@@ -4,8 +4,6 @@
 
 #include <nlohmann/json.hpp>
 
-namespace {
-
 const char* kindName(entry_kind kind) {
     switch (kind) {
     case entry_kind::banner:
@@ -35,8 +33,6 @@ const char* kindName(entry_kind kind) {
     }
     return "note";
 }
-
-} // namespace
 
 void json_transcript::write(const transcript_entry& entry) {
     nlohmann::ordered_json line;

@@ -12,6 +12,9 @@
 
 #include <ostream>
 
+// The "kind" an entry is written with.
+const char* kindName(entry_kind kind);
+
 class json_transcript : public transcript_writer {
 public:
     explicit json_transcript(std::ostream& stream) : out(stream) {}

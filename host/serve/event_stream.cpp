@@ -1,10 +1,23 @@
 #include "event_stream.h"
 
+#include "serve_limits.h"
+
 #include <nlohmann/json.hpp>
 
-event_stream::event_stream(std::size_t kept) : limit(kept) {}
+namespace {
+
+bool wanted(const std::string& name, state_form form) {
+    return form == state_form::whole ? name != "changes" : name != "state";
+}
+
+} // namespace
+
+event_stream::event_stream() = default;
 
 void event_stream::write(const transcript_entry& entry) {
+    for (transcript_writer* watcher : watchers) {
+        watcher->write(entry);
+    }
     jsonText.str({});
     json.write(entry);
     std::string record = jsonText.str();
@@ -17,7 +30,7 @@ void event_stream::write(const transcript_entry& entry) {
     while (!lines.empty() && lines.back() == '\n') {
         lines.pop_back();
     }
-    const nlohmann::json line = {{"kind", nlohmann::json::parse(record)["kind"]},
+    const nlohmann::json line = {{"kind", kindName(entry.kind)},
                                  {"id", entry.id},
                                  {"passed", entry.passed},
                                  {"text", lines}};
@@ -29,33 +42,60 @@ void event_stream::publish(const std::string& name, const std::string& data) {
     add(name, data);
 }
 
+void event_stream::watch(transcript_writer& watcher) {
+    watchers.push_back(&watcher);
+}
+
 void event_stream::add(const std::string& name, std::string data) {
     {
         std::lock_guard<std::mutex> lock(guard);
+        keptBytes += data.size();
         events.push_back({++serial, name, std::move(data)});
-        while (events.size() > limit) {
+        while (events.size() > 1 &&
+               (events.size() > serve_limits::keptEvents || keptBytes > serve_limits::keptBytes)) {
+            keptBytes -= events.front().data.size();
             events.pop_front();
         }
     }
-    published.notify_all();
 }
 
-std::vector<stream_event> event_stream::after(std::uint64_t from, std::chrono::milliseconds wait) {
-    std::unique_lock<std::mutex> lock(guard);
+stream_chunk event_stream::chunkAfter(std::uint64_t from, state_form form, std::size_t maxBytes) {
+    std::lock_guard<std::mutex> lock(guard);
+    stream_chunk chunk;
     if (from > serial) {
-        from = 0; // numbered by an earlier process of the same desks: everything here is new
+        from = 0;
     }
-    published.wait_for(lock, wait, [&] { return closed || serial > from; });
-    std::vector<stream_event> found;
-    if (closed) {
-        return found;
+    chunk.last = from;
+    if (events.empty() || from >= serial) {
+        return chunk;
     }
-    for (const stream_event& each : events) {
-        if (each.serial > from) {
-            found.push_back(each);
+    const std::uint64_t oldest = events.front().serial;
+    if (from + 1 < oldest) {
+        chunk.behind = true;
+        return chunk;
+    }
+    const std::size_t first = static_cast<std::size_t>(from + 1 - oldest);
+    std::size_t end = first;
+    std::size_t size = 0;
+    while (end < events.size() && (end == first || size < maxBytes)) {
+        size += events[end].data.size() + 40;
+        ++end;
+    }
+    std::size_t lastState = end;
+    for (std::size_t i = first; i < end; ++i) {
+        lastState = events[i].name == "state" ? i : lastState;
+    }
+    for (std::size_t i = first; i < end; ++i) {
+        const stream_event& each = events[i];
+        if (!wanted(each.name, form) || (each.name == "state" && i != lastState)) {
+            continue;
         }
+        chunk.text += "id: " + std::to_string(each.serial) + "\nevent: " + each.name + "\ndata: ";
+        chunk.text += each.data;
+        chunk.text += "\n\n";
     }
-    return found;
+    chunk.last = events[end - 1].serial;
+    return chunk;
 }
 
 std::uint64_t event_stream::latest() {
@@ -63,26 +103,31 @@ std::uint64_t event_stream::latest() {
     return serial;
 }
 
+std::uint64_t event_stream::oldest() {
+    std::lock_guard<std::mutex> lock(guard);
+    return events.empty() ? 1 : events.front().serial;
+}
+
 std::vector<std::string> event_stream::recordsAfter(std::uint64_t from) {
     std::lock_guard<std::mutex> lock(guard);
     std::vector<std::string> found;
-    for (const stream_event& each : events) {
-        if (each.serial > from && each.name == "record") {
-            found.push_back(each.data);
+    if (events.empty() || from >= serial) {
+        return found;
+    }
+    const std::uint64_t oldest = events.front().serial;
+    for (std::size_t i = from < oldest ? 0 : static_cast<std::size_t>(from + 1 - oldest);
+         i < events.size(); ++i) {
+        if (events[i].name == "record") {
+            found.push_back(events[i].data);
         }
     }
     return found;
 }
 
-void event_stream::close() {
-    {
-        std::lock_guard<std::mutex> lock(guard);
-        closed = true;
-    }
-    published.notify_all();
+void event_stream::reading(state_form form, int change) {
+    (form == state_form::whole ? wholeReaders : changeReaders) += change;
 }
 
-bool event_stream::isClosed() {
-    std::lock_guard<std::mutex> lock(guard);
-    return closed;
+int event_stream::readers(state_form form) const {
+    return form == state_form::whole ? wholeReaders.load() : changeReaders.load();
 }

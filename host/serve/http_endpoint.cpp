@@ -1,9 +1,14 @@
 #include "http_endpoint.h"
 
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+
 #include <algorithm>
 #include <cctype>
 
 namespace {
+
+using tcp = boost::asio::ip::tcp;
 
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -19,24 +24,53 @@ bool loopbackName(const std::string& name) {
 
 } // namespace
 
-http_endpoint::http_endpoint(const std::string& address, int port)
-    : bound(address), http(std::make_unique<httplib::Server>()) {
+http_endpoint::http_endpoint(const std::string& address, int port) : bound(address) {
     if (port < 0 || port > 65535) {
         throw serve_error("--port " + std::to_string(port) + " is not a port: give 0 to 65535");
     }
-    if (port == 0) {
-        portNumber = http->bind_to_any_port(address);
-        if (portNumber < 0) {
-            throw serve_error("cannot listen on " + address +
-                              ": give --bind an address of this machine");
-        }
-    } else if (http->bind_to_port(address, port)) {
-        portNumber = port;
-    } else {
+    boost::asio::io_context context;
+    boost::system::error_code failed;
+    tcp::resolver resolver(context);
+    const auto found =
+        resolver.resolve(address, std::to_string(port),
+                         tcp::resolver::passive | tcp::resolver::numeric_service, failed);
+    if (failed || found.empty()) {
+        throw serve_error("cannot listen on " + address +
+                          ": give --bind an address of this machine");
+    }
+    const tcp::endpoint where = found.begin()->endpoint();
+    tcp::acceptor acceptor(context);
+    acceptor.open(where.protocol(), failed);
+    if (!failed) {
+        acceptor.set_option(tcp::acceptor::reuse_address(true), failed);
+    }
+    if (!failed) {
+        acceptor.bind(where, failed);
+    }
+    if (!failed) {
+        acceptor.listen(boost::asio::socket_base::max_listen_connections, failed);
+    }
+    if (failed && port == 0) {
+        throw serve_error("cannot listen on " + address +
+                          ": give --bind an address of this machine");
+    }
+    if (failed) {
         throw serve_error("cannot listen on " + address + " port " + std::to_string(port) +
                           ": the port is in use or the address is not this machine's; choose "
                           "another with --port (0 picks a free one) or --bind");
     }
+    portNumber = acceptor.local_endpoint().port();
+    version6 = where.protocol() == tcp::v6();
+    handle = static_cast<std::intptr_t>(acceptor.release());
+}
+
+http_endpoint::~http_endpoint() {
+    // Handed to an acceptor once more, which closes it.
+    boost::asio::io_context context;
+    tcp::acceptor owner(context);
+    boost::system::error_code ignored;
+    owner.assign(version6 ? tcp::v6() : tcp::v4(),
+                 static_cast<tcp::acceptor::native_handle_type>(handle), ignored);
 }
 
 std::string http_endpoint::url() const {

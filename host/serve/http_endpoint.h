@@ -2,14 +2,15 @@
 //
 // It is bound once, in the process that supervises the desks, and outlives the processes that
 // serve on it: when the plug-in's process dies and a new one starts, the page finds the same
-// address. Binding starts no thread, so the supervisor may still fork after it.
+// address. Binding starts no thread and leaves no I/O machinery behind (only the socket), so the
+// supervisor may still fork after it; each process that serves on the endpoint accepts on the
+// socket with an I/O context of its own (http_transport.h) and gives it back when it stops.
 //
-// The caller owns the endpoint; the desk_server that serves on it borrows it while it runs.
+// The caller owns the endpoint, and with it the socket, which it closes when destroyed; the
+// transport that serves on it borrows it while it runs.
 #pragma once
 
-#include <httplib.h>
-
-#include <memory>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -24,8 +25,12 @@ public:
     // The port zeth-host serve uses when --port is not given.
     static constexpr int defaultPort = 8270;
 
-    // Binds to address and port (0: a free port the system picks). Throws serve_error.
+    // Binds to address (a numeric address or a name of this machine) and port (0: a free port the
+    // system picks), and listens. Throws serve_error.
     http_endpoint(const std::string& address, int port);
+    ~http_endpoint();
+    http_endpoint(const http_endpoint&) = delete;
+    http_endpoint& operator=(const http_endpoint&) = delete;
 
     const std::string& address() const { return bound; }
     int port() const { return portNumber; }
@@ -33,13 +38,17 @@ public:
     std::string url() const;
     // Bound to a loopback address only: nobody else can reach the desks.
     bool loopback() const;
-    // The server, for the desk_server to register its routes and listen.
-    httplib::Server& server() { return *http; }
+
+    // The listening socket, as the system's handle, and whether it is IPv6: for the transport to
+    // accept on. It stays the endpoint's.
+    std::intptr_t socket() const { return handle; }
+    bool ipv6() const { return version6; }
 
 private:
     std::string bound;
     int portNumber = 0;
-    std::unique_ptr<httplib::Server> http;
+    std::intptr_t handle = -1;
+    bool version6 = false;
 };
 
 // Whether a request's Host header names this server in a way a page on another site cannot

@@ -88,24 +88,33 @@ std::optional<std::string> packageName(const emulator& host, std::int32_t device
 
 } // namespace
 
-nlohmann::json stateDocument(const emulator& host, bool started, int currentDesk) {
+nlohmann::json deskDocument(const emulator& host, int deskNumber) {
     const facility& plant = host.plant();
-    nlohmann::json desks = nlohmann::json::array();
-    for (int number = 1; number <= host.desks(); ++number) {
-        const desk& each = *host.deskNumbered(number);
-        nlohmann::json panels = nlohmann::json::array();
-        for (const auto& [id, shown] : each.panels()) {
-            nlohmann::json controls = nlohmann::json::array();
-            for (const layout_control& control : shown.controls) {
-                controls.push_back(controlDocument(control, plant));
-            }
-            panels.push_back({{"id", id}, {"title", shown.title}, {"controls", controls}});
+    const desk& each = *host.deskNumbered(deskNumber);
+    nlohmann::json panels = nlohmann::json::array();
+    for (const auto& [id, shown] : each.panels()) {
+        nlohmann::json controls = nlohmann::json::array();
+        for (const layout_control& control : shown.controls) {
+            controls.push_back(controlDocument(control, plant));
         }
-        desks.push_back({{"number", number},
-                         {"closed", each.closed()},
-                         {"timers", host.timersRunning(number)},
-                         {"panels", panels}});
+        panels.push_back({{"id", id}, {"title", shown.title}, {"controls", controls}});
     }
+    nlohmann::json listens = nlohmann::json::array();
+    for (const auto& [device, router] : host.routers().routers()) {
+        const auto heard = router.listeners.find(deskNumber);
+        if (heard != router.listeners.end() && !heard->second.empty()) {
+            listens.push_back({{"device", device}, {"destinations", heard->second}});
+        }
+    }
+    return {{"number", deskNumber},
+            {"closed", each.closed()},
+            {"timers", host.timersRunning(deskNumber)},
+            {"listens", listens},
+            {"panels", panels}};
+}
+
+nlohmann::json routerDocuments(const emulator& host) {
+    const facility& plant = host.plant();
     nlohmann::json routers = nlohmann::json::array();
     for (const auto& [device, destinations] : host.routers().heardDestinations()) {
         if (destinations.empty()) {
@@ -124,10 +133,24 @@ nlohmann::json stateDocument(const emulator& host, bool started, int currentDesk
                            {"name", named != nullptr ? named->name : plant.describeDevice(device)},
                            {"destinations", used}});
     }
+    return routers;
+}
+
+nlohmann::json stateFields(const emulator& host, bool started, int currentDesk) {
     return {{"time_ms", host.clock().now()},
             {"realtime", host.clock().realtime()},
             {"current_desk", currentDesk},
             {"started", started},
-            {"desks", desks},
-            {"routers", routers}};
+            {"desk_count", host.desks()}};
+}
+
+nlohmann::json stateDocument(const emulator& host, bool started, int currentDesk) {
+    nlohmann::json document = stateFields(host, started, currentDesk);
+    nlohmann::json desks = nlohmann::json::array();
+    for (int number = 1; number <= host.desks(); ++number) {
+        desks.push_back(deskDocument(host, number));
+    }
+    document["desks"] = std::move(desks);
+    document["routers"] = routerDocuments(host);
+    return document;
 }

@@ -1,5 +1,6 @@
 // The desks of `zeth-host serve` worked in a real browser (Debian's Chromium, headless): an
-// operator's story on one desk, two desks sharing the routers, and a plug-in that crashes. The desk after Take is kept
+// operator's story on one desk, two desks sharing the routers, ten pages open at once in one
+// browser, a facility of 1,000 desks, and a plug-in that crashes. The desk after Take is kept
 // as a screenshot (golden/desk_after_take.png) and compared with a tolerance; the
 // README shows the same picture.
 //
@@ -212,6 +213,89 @@ async function twoDesks(browser) {
   }
 }
 
+// Ten pages of the desks in one browser, as ten tabs: the browser keeps six connections to a
+// server at most, so the pages share one event stream. Each page's action is answered and seen
+// on every page, and the pages go on when the one that reads the stream closes.
+async function tenPages(browser) {
+  console.log("Ten pages at once:");
+  const served = await serve(["--panels", "2"]);
+  try {
+    const context = await browser.newContext({ viewport: { width: 1280, height: 900 } });
+    const pages = [];
+    for (let i = 0; i < 10; ++i) {
+      pages.push(await context.newPage());
+      await pages[i].goto(served.url);
+    }
+    await Promise.all(pages.map((page) => page.waitForSelector('.key[data-desk="2"][data-control="Take"]')));
+    const items = await pages[0].locator('.list[data-desk="1"] .item').allTextContents();
+    const everyPageShows = (shown, item) => Promise.all(shown.map((page) => page.waitForFunction(
+      (wanted) => document.querySelector('.list[data-desk="1"] .item.selected')?.textContent === wanted, item,
+      { timeout: 10000 })));
+    let seen = 0;
+    for (let i = 0; i < pages.length; ++i) {
+      await pages[i].locator('.list[data-desk="1"] .item', { hasText: items[i] }).click();
+      seen += await everyPageShows(pages, items[i]).then(() => 1, () => 0);
+    }
+    check(seen === 10, `each of the ten pages picks a package and all ten show it (${seen} of 10)`);
+    await pages[9].fill("#line", "click Dest_3");
+    await pages[9].press("#line", "Enter");
+    const lit = await Promise.all(pages.map((page) => page.waitForSelector(
+      '.key[data-desk="1"][data-control="Dest_3"].lit', { timeout: 10000 }).then(() => true, () => false)));
+    const lines = await Promise.all(pages.map((page) => page.locator(".transcript .action", { hasText: "click Dest_3" })
+      .first().waitFor({ timeout: 10000 }).then(() => true, () => false)));
+    check(lit.every(Boolean) && lines.every(Boolean),
+          "a line typed on the tenth page lights Monitor 3 and is in every page's transcript");
+    const live = await Promise.all(pages.map((page) => page.locator("#link").textContent()));
+    check(live.every((text) => text === "live"), "every page says its stream is live: " + live.join(", "));
+    for (const page of pages.slice(0, 5)) { await page.close(); }
+    const left = pages.slice(5);
+    await left[0].locator('.list[data-desk="1"] .item', { hasText: items[11] }).click();
+    check(await everyPageShows(left, items[11]).then(() => true, () => false),
+          "with the first five pages closed, the other five still see every change");
+    await context.close();
+  } finally {
+    await stop(served, 2);
+  }
+}
+
+// A facility of 1,000 desks: the page shows a handful of them, picked on the bar above them, and
+// the routers' destinations those desks use.
+async function largeFacility(browser) {
+  console.log("A facility of 1,000 desks:");
+  const served = await serve(["--panels", "1000"]);
+  try {
+    const page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+    await page.goto(served.url);
+    await page.waitForSelector('.key[data-desk="4"][data-control="Take"]');
+    check(await page.locator("section.desk").count() === 4 &&
+          await page.locator("#deskbar-count").textContent() === "4 of 1000 desks",
+          "four of the 1,000 desks are drawn, and the bar says so");
+    await page.fill("#desk-number", "500");
+    await page.press("#desk-number", "Enter");
+    await page.waitForSelector('.key[data-desk="500"][data-control="Take"]');
+    check(await page.locator("section.desk").count() === 5 && page.url().endsWith("#desks=1,2,3,4,500"),
+          "desk 500 is shown beside them, and the address keeps the choice: " + page.url().replace(/^.*#/, "#"));
+    await page.locator('.list[data-desk="500"] .item', { hasText: "Studio A" }).click();
+    await key(page, 500, "Dest_2").click();
+    await page.waitForSelector('.key[data-desk="500"][data-control="Dest_2"].lit');
+    await key(page, 500, "Take").click();
+    await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="102"] td.source')?.textContent === "5");
+    check(await key(page, 500, "Undo").getAttribute("aria-disabled") === "false" &&
+          await key(page, 1, "Undo").getAttribute("aria-disabled") === "true",
+          "a Take on desk 500 routes 102 to source 5; desk 500's Undo is enabled, desk 1's is not");
+    check(await page.locator("tr[data-router]").count() === 8,
+          "the routers show the 8 destinations the shown desks listen to");
+    await page.click('[data-shown-desk="1"] button');
+    await page.waitForSelector('section.desk[data-desk="1"]', { state: "detached" });
+    await page.click("#desks-next");
+    await page.waitForSelector('.key[data-desk="6"][data-control="Take"]');
+    const shown = await page.locator("section.desk").evaluateAll((desks) => desks.map((desk) => desk.dataset.desk));
+    check(shown.join(",") === "6,7,8,9", "desk 1 is put away, and the next four are shown: " + shown.join(", "));
+  } finally {
+    await stop(served, 1000);
+  }
+}
+
 // The scripted test plug-in crashes on a click: the page shows the supervisor's line and starts
 // the desks again when asked.
 async function crashingPlugin(browser) {
@@ -249,6 +333,8 @@ const browser = await chromium.launch({
 try {
   await oneDesk(browser);
   await twoDesks(browser);
+  await tenPages(browser);
+  await largeFacility(browser);
   await crashingPlugin(browser);
 } finally {
   await browser.close();

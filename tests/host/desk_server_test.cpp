@@ -2,6 +2,7 @@
 // this process, running the scripted plug-in: the state document, an action and its outcome, the
 // live stream, every refused request (with its status, and nothing changed), the Host check and
 // the one-thread rule.
+#include "bad_requests.h"
 #include "desk_server.h"
 #include "scenario_runner.h"
 #include "scripted_host.h"
@@ -25,7 +26,7 @@ namespace {
 // thread, the only one that may enter the panels.
 class served_desks {
 public:
-    explicit served_desks(const std::vector<std::string>& commandControls) {
+    explicit served_desks(const std::vector<std::string>& commandControls, int desks = 1) {
         record.attach(stream);
         layout_store layouts = builtinLayouts();
         layouts.addBuiltin("test.zeth_ui", scriptedLayout(commandControls));
@@ -33,9 +34,9 @@ public:
             builtinFacility(), std::move(layouts),
             emulator_options{ZETH_SCRIPTED_PLUGIN, "<built-in>", false}, record);
         runner = std::make_unique<scenario_runner>(*host, record);
-        server = std::make_unique<desk_server>(endpoint, *host, stream,
-                                               languageHooks(*host, *runner, 1, openings, messages),
-                                               serve_settings{});
+        server = std::make_unique<desk_server>(
+            endpoint, *host, stream, languageHooks(*host, *runner, desks, openings, messages),
+            serve_settings{});
         emulatorThread = std::thread([this] { server->run(stopping); });
         for (int tries = 0; tries < 500 && !state().value("started", false); ++tries) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -114,7 +115,7 @@ TEST(desk_server, state_document_draws_the_desk_and_the_routers_it_uses) {
     EXPECT_EQ(page->status, 200);
     EXPECT_THAT(page->get_header_value("Content-Type"), HasSubstr("text/html"));
     EXPECT_THAT(page->get_header_value("Content-Security-Policy"), HasSubstr("default-src 'none'"));
-    EXPECT_THAT(page->body, HasSubstr("new EventSource(\"/api/events\")"));
+    EXPECT_THAT(page->body, HasSubstr("new EventSource(\"/api/events?state=changes\""));
 
     // A crosspoint behind the panels, on a destination the desk listens to: the routers' view
     // names the source's package.
@@ -177,99 +178,57 @@ TEST(desk_server, an_action_is_answered_with_its_outcome_and_streamed_live) {
     EXPECT_EQ(json::parse(stepped->body)["state"]["time_ms"], 1500);
 }
 
-struct bad_request {
-    const char* name;
-    const char* path;
-    std::string body;
-    httplib::Headers headers;
-    int status;
-    const char* says; // in the one-line error
-    const char* type = "application/json";
-};
+// The page's form of the answers: each action's change, numbered, holds the desks it touched and
+// nothing else, and the changes applied in order give the whole state at the same version.
+TEST(desk_server, an_action_answers_with_only_what_it_changed) {
+    served_desks served({disableTake}, 2);
+    json page = served.state();
+    ASSERT_EQ(page["desks"].size(), 2u) << page.dump();
+    struct step {
+        const char* path;
+        json body;
+        std::vector<int> changedDesks;
+    };
+    const std::vector<step> steps = {
+        {"/api/click", {{"desk", 1}, {"control", disableTake}}, {1}},
+        {"/api/select", {{"desk", 2}, {"index", 3}}, {2}},
+        {"/api/click", {{"desk", 1}, {"control", "Take"}}, {}}, // refused: nothing changes
+        {"/api/advance", {{"ms", 500}}, {}},                    // only the clock moves
+    };
+    for (const step& each : steps) {
+        SCOPED_TRACE(std::string(each.path) + " " + each.body.dump());
+        const httplib::Result got =
+            served.post(std::string(each.path) + "?state=changes", each.body.dump());
+        ASSERT_TRUE(got);
+        ASSERT_EQ(got->status, 200) << got->body;
+        const json answer = json::parse(got->body);
+        ASSERT_FALSE(answer.contains("state"));
+        const json& change = answer["changes"];
+        EXPECT_EQ(change["since"], page["version"]);
+        std::vector<int> numbers;
+        for (const json& changed : change["desks"]) {
+            numbers.push_back(changed["number"]);
+            page["desks"][changed["number"].get<int>() - 1] = changed;
+        }
+        EXPECT_EQ(numbers, each.changedDesks);
+        for (const char* field : {"time_ms", "version", "current_desk", "started", "stopped"}) {
+            page[field] = change[field];
+        }
+    }
+    const json whole = served.state();
+    EXPECT_EQ(page["version"], whole["version"]);
+    EXPECT_EQ(page["desks"], whole["desks"]);
+    EXPECT_EQ(page["time_ms"], 500);
+}
 
 TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing) {
     served_desks served({disableTake});
-    const std::vector<bad_request> table = {
-        {"malformed JSON", "/api/click", R"({"desk": 1, "control": )", {}, 400, "not JSON"},
-        {"not an object", "/api/click", "[1, 2]", {}, 400, "JSON object"},
-        {"desk not a number",
-         "/api/click",
-         R"({"desk": "1", "control": "Take"})",
-         {},
-         400,
-         "\"desk\" must be a whole number"},
-        {"unknown desk", "/api/click", R"({"desk": 2, "control": "Take"})", {}, 404, "no desk 2"},
-        {"unknown control",
-         "/api/click",
-         R"({"desk": 1, "control": "Teke"})",
-         {},
-         404,
-         "shows no control Teke"},
-        {"unknown list item",
-         "/api/select",
-         R"({"desk": 1, "index": 99})",
-         {},
-         404,
-         "Sources has no item 99"},
-        {"unknown item text",
-         "/api/select",
-         R"({"desk": 1, "item": "Studio Z"})",
-         {},
-         404,
-         "no item \"Studio Z\""},
-        {"unknown router",
-         "/api/route",
-         R"({"router": "R9", "destination": 1, "source": 1})",
-         {},
-         404,
-         "no such router"},
-        {"impossible crosspoint",
-         "/api/route",
-         R"({"router": 20, "destination": 101, "source": 999})",
-         {},
-         404,
-         "999"},
-        {"unparsable line", "/api/line", R"({"line": "clack Take"})", {}, 400, "clack"},
-        {"line not carried out", "/api/line", R"({"line": "click Teke"})", {}, 404, "Teke"},
-        {"step too long", "/api/advance", R"({"ms": 0})", {}, 400, "\"ms\""},
-        {"body over 64 KiB",
-         "/api/line",
-         R"({"line": "view", "pad": ")" + std::string(64 * 1024, 'x') + "\"}",
-         {},
-         413,
-         "64 KiB"},
-        {"foreign Host",
-         "/api/click",
-         R"({"desk": 1, "control": "Dest_1"})",
-         {{"Host", "rebound.example.com"}},
-         403,
-         "Host"},
-        {"loopback lookalike Host",
-         "/api/click",
-         R"({"desk": 1, "control": "Dest_1"})",
-         {{"Host", "127.0.0.1.rebound.example.com:8270"}},
-         403,
-         "Host"},
-        {"post from another site",
-         "/api/click",
-         R"({"desk": 1, "control": "Dest_1"})",
-         {{"Origin", "http://rebound.example.com"}},
-         403,
-         "another site"},
-        {"a form's body",
-         "/api/click",
-         R"({"desk": 1, "control": "Dest_1"})",
-         {},
-         415,
-         "JSON",
-         "text/plain"},
-        {"unknown route", "/api/undo", "{}", {}, 404, "no such page"},
-    };
     const json before = served.state();
     const std::size_t recordsBefore = served.records();
-    for (const bad_request& row : table) {
+    for (const bad_request& row : badRequests()) {
         SCOPED_TRACE(row.name);
-        const httplib::Result got = served.post(row.path, row.body, row.headers, row.type);
+        const httplib::Result got = served.post(
+            row.path, row.body, httplib::Headers(row.headers.begin(), row.headers.end()), row.type);
         ASSERT_TRUE(got) << httplib::to_string(got.error());
         EXPECT_EQ(got->status, row.status) << got->body;
         const json error = json::parse(got->body, nullptr, false);
