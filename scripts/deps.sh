@@ -22,7 +22,7 @@ packages_for() {
     case "$1" in
     base) echo "cmake ninja-build g++ clang lld clang-format libgtest-dev libgmock-dev googletest
                 libbenchmark-dev libtomlplusplus-dev libcli11-dev nlohmann-json3-dev diffutils
-                libcpp-httplib-dev pkgconf libboost-dev python3" ;;
+                libcpp-httplib-dev pkgconf python3 libboost-dev" ;;
     # 32-bit Linux build: -m32 through g++-multilib; its programs run through qemu-user where the
     # kernel runs no 32-bit programs itself.
     # toml++ from the 64-bit package: the 32-bit build uses its headers only.

@@ -3,12 +3,14 @@
 // process so that its memory can be read) and, phase by phase:
 //   - 50 event streams open while the operator clicks, with 2 desks and with 1,000 desks: every
 //     click answered, its latency (p50, p99, the slowest) shown;
-//   - 100 event streams, each receiving every record of 100 actions;
+//   - 100 event streams, each receiving every record of 100 actions, then closed while the
+//     server writes on to them;
 //   - a stalled reader (it never reads) during 2,000 actions: the server drops it, another stream
 //     keeps every record, and the server's memory stays flat;
-//   - 20 slow clients sending their headers a byte every 0.2 s: each is closed within a few
-//     seconds, while /api/state is answered throughout;
-//   - the stream limit: the stream past it is answered 503 with a one-line reason, at once;
+//   - 20 slow clients sending their headers a byte every 0.2 s beside 100 open streams: each is
+//     closed within a few seconds, while /api/state and the clicks are answered throughout;
+//   - the stream limit and the connection limit: the stream, or connection, past it is answered
+//     503 with a one-line reason, at once, and a connection is answered again once some close;
 //   - the bad requests of the HTTP tests (tests/host/bad_requests.h), sent while 100 streams are
 //     open: each gets its 4xx.
 // Failures name what did not hold; the status is 1 then, 0 when every check held, 2 when the
@@ -652,6 +654,16 @@ void everyRecord(const std::string& program) {
     std::cout << "        an action: " << spread(actions) << '\n';
     figures.push_back("action with 100 streams, 2 desks: " + spread(actions));
     closeStreams(opened);
+    // The server goes on writing to the streams just closed: each write fails on its own
+    // connection, never with a signal that ends the desks' process.
+    int afterClose = 0;
+    for (int step = 101; step <= 106; ++step) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        afterClose += act(client, 1 + step % 2, step, click).status == 200 ? 1 : 0;
+    }
+    afterClose += client.send("GET", "/api/state").status == 200 ? 1 : 0;
+    check(afterClose == 7, "after the 100 streams closed, the server answered " +
+                               std::to_string(afterClose) + " of 7 requests");
 }
 
 void stalledReader(const std::string& program, int actions) {
@@ -718,9 +730,10 @@ void stalledReader(const std::string& program, int actions) {
 }
 
 void slowClients(const std::string& program) {
-    std::cout << "20 slow clients:\n";
+    std::cout << "20 slow clients beside 100 event streams:\n";
     served_process served(program, {"--panels", "2"});
     load_io io;
+    const readers opened = openStreams(io, served.port(), 100, 0);
     std::vector<std::shared_ptr<slow_client>> slow;
     for (int i = 0; i < 20; ++i) {
         slow.push_back(std::make_shared<slow_client>(io.context, served.port()));
@@ -728,18 +741,28 @@ void slowClients(const std::string& program) {
     }
     http_client client(served.port());
     std::vector<double> states;
+    std::vector<double> clicks;
     int answered = 0;
+    int asked = 0;
     const auto start = clock_type::now();
     const auto limit = serve_limits::headerTime + std::chrono::seconds(3);
-    while (clock_type::now() - start < limit) {
-        const http_client::reply got = client.send("GET", "/api/state");
-        answered += got.status == 200 ? 1 : 0;
-        states.push_back(got.milliseconds);
+    for (int step = 1; clock_type::now() - start < limit; ++step) {
+        const http_client::reply state = client.send("GET", "/api/state");
+        bool click = false;
+        const http_client::reply action = act(client, 1 + step % 2, step, click);
+        answered += (state.status == 200 ? 1 : 0) + (action.status == 200 ? 1 : 0);
+        asked += 2;
+        states.push_back(state.milliseconds);
+        if (click) {
+            clicks.push_back(action.milliseconds);
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    check(answered == static_cast<int>(states.size()),
-          "/api/state answered " + std::to_string(answered) + " of " +
-              std::to_string(states.size()) + " times while they trickle");
+    check(answered == asked, "/api/state and the actions answered " + std::to_string(answered) +
+                                 " of " + std::to_string(asked) + " times while they trickle");
+    const auto streaming = std::count_if(opened.begin(), opened.end(),
+                                         [](const auto& each) { return !each->ended.load(); });
+    check(streaming == 100, std::to_string(streaming) + " of 100 streams still open beside them");
     double latest = 0;
     int closed = 0;
     for (const auto& each : slow) {
@@ -752,8 +775,11 @@ void slowClients(const std::string& program) {
                             "their headers were complete, the last after " +
                             fixed(latest) + " s");
     std::cout << "        /api/state: " << spread(states) << '\n';
-    figures.push_back("/api/state with 20 slow clients: " + spread(states));
+    std::cout << "        a click: " << spread(clicks) << '\n';
+    figures.push_back("/api/state with 20 slow clients and 100 streams: " + spread(states));
+    figures.push_back("click with 20 slow clients and 100 streams: " + spread(clicks));
     figures.push_back("slow clients closed after at most " + fixed(latest) + " s");
+    closeStreams(opened);
 }
 
 void streamLimitAndBadRequests(const std::string& program) {
@@ -775,6 +801,22 @@ void streamLimitAndBadRequests(const std::string& program) {
           "the stream past " + std::to_string(serve_limits::streams) + " is answered " +
               std::to_string(past->status) + " after " + fixed(past->answeredAfter) +
               " ms: " + reason);
+    // The streams count as connections: idle ones fill the rest, and the next is refused too.
+    std::vector<std::unique_ptr<tcp::socket>> idle;
+    const tcp::endpoint server{net::ip::make_address("127.0.0.1"),
+                               static_cast<unsigned short>(served.port())};
+    for (int i = serve_limits::streams; i < serve_limits::connections; ++i) {
+        idle.push_back(std::make_unique<tcp::socket>(io.context));
+        beast::error_code failed;
+        idle.back()->connect(server, failed);
+    }
+    http_client next(served.port());
+    const http_client::reply full = next.send("GET", "/api/state");
+    check(full.status == 503 && full.body.find("connections") != std::string::npos,
+          "the connection past " + std::to_string(serve_limits::connections) + " is answered " +
+              std::to_string(full.status) + " after " + fixed(full.milliseconds) +
+              " ms: " + full.body);
+    idle.clear();
     closeStreams(opened);
     waitFor(
         [&] {
@@ -782,6 +824,14 @@ void streamLimitAndBadRequests(const std::string& program) {
                                [](const auto& each) { return each->ended.load(); });
         },
         std::chrono::seconds(10));
+    int again = 0;
+    waitFor(
+        [&] {
+            again = http_client(served.port()).send("GET", "/api/state").status;
+            return again == 200;
+        },
+        std::chrono::seconds(10));
+    check(again == 200, "once they close, a new connection is answered " + std::to_string(again));
     const readers load = openStreams(io, served.port(), 100, 0);
     http_client client(served.port());
     int held = 0;
