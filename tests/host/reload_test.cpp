@@ -7,6 +7,7 @@
 #include "scripted_host.h"
 #include "state_document.h"
 #include "text_file.h"
+#include "text_transcript.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -131,6 +132,26 @@ TEST(served_session, becomes_a_scenario_that_plays_to_the_same_state) {
 
 // On the wall clock the waits are the clock's own: an expectation right after its action needs
 // none, one after a tick does, and then the action's commands can no longer be expected.
+TEST(served_session, starts_with_the_host_answers_said_at_the_top_of_its_openings) {
+    transcript record;
+    std::ostringstream shown;
+    text_transcript text(shown);
+    record.attach(text);
+    std::ostringstream messages;
+    const std::string answers = "host answers \"TG '1' 'Dest_1' 'video_id'\" with \"audio_id=7\"";
+    live_setup setup{builtinFacility(),
+                     builtinLayouts(),
+                     {},
+                     1,
+                     {parseScenario(answers + "\n", "opening.zeth")},
+                     {}};
+    live_desks live(setup, record, messages);
+    live.start();
+    // The panel asks during its start-up, so it hears the answer only if it holds by then.
+    EXPECT_THAT(shown.str(), HasSubstr("debug: textGet: value returned \"audio_id\""));
+    EXPECT_THAT(splitLines(live.session().scenarioText({}, "")), ::testing::Contains(answers));
+}
+
 TEST(served_session, on_the_wall_clock_plays_to_the_same_state) {
     transcript record;
     std::ostringstream messages;
