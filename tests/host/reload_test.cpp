@@ -314,6 +314,48 @@ TEST_F(reload_test, a_rebuild_takes_over_the_session_or_is_rolled_back) {
     EXPECT_THAT(changed.previous[first], ::testing::Not(HasSubstr("CD '1' 'Take'")));
 }
 
+struct change_row {
+    std::string name;
+    std::vector<std::string> previous;
+    std::vector<std::string> replay;
+    json firstDifference; // as the report's document gives it
+    std::string change;
+};
+
+TEST(reload_report, says_where_the_replays_part_and_how_many_expectations_fail) {
+    const std::string failing = "    expect enabled Take: FAILED, it is disabled";
+    const std::vector<change_row> table = {
+        {"the same", {"a", "b"}, {"a", "b"}, nullptr, "No change in behaviour"},
+        {"both empty", {}, {}, nullptr, "No change in behaviour"},
+        {"a line in between",
+         {"a", "b", "c"},
+         {"a", "B", "c"},
+         1,
+         "The behaviour changed from line 2 on"},
+        {"the new one ends early", {"a", "b"}, {"a"}, 1, "The behaviour changed from line 2 on"},
+        {"the new one goes on", {"a"}, {"a", "b"}, 1, "The behaviour changed from line 2 on"},
+        {"one expectation fails",
+         {"a", "ok"},
+         {"a", failing},
+         1,
+         "The behaviour changed from line 2 on (1 expectation of the session fails)"},
+        {"two fail",
+         {"x"},
+         {failing, failing},
+         0,
+         "The behaviour changed from line 1 on (2 expectations of the session fail)"},
+    };
+    for (const change_row& row : table) {
+        SCOPED_TRACE(row.name);
+        reload_report report;
+        report.inService = true;
+        report.previous = row.previous;
+        report.replay = row.replay;
+        EXPECT_EQ(changeText(report), row.change);
+        EXPECT_EQ(reportDocument(report)["first_difference"], row.firstDifference);
+    }
+}
+
 using time_point = settle_watch::time_point;
 
 struct look_row {
