@@ -65,6 +65,14 @@ std::string commandsExpectation(const std::vector<std::string>& texts) {
 
 namespace {
 
+// Whether the line's first word is word ("#" counts as a word of its own).
+bool firstWordIs(const std::string& line, const std::string& word) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    return start != std::string::npos && line.compare(start, word.size(), word) == 0 &&
+           (word == "#" || start + word.size() == line.size() || line[start + word.size()] == ' ' ||
+            line[start + word.size()] == '\t');
+}
+
 // The longest wait one line of the language takes (nine digits of milliseconds).
 constexpr std::int64_t longestWait = 999999999;
 
@@ -84,11 +92,22 @@ void session_recorder::waitUntil(std::int64_t at) {
 }
 
 bool session_recorder::keep(const line_at& next) {
-    // A wait and a desk line may come first: room for all three.
-    if (kept.size() + 3 > lineLimit || next.line.find_first_of("\r\n") != std::string::npos) {
+    // A wait and up to two desk lines may come first: room for all four.
+    if (kept.size() + 4 > lineLimit || next.line.find_first_of("\r\n") != std::string::npos) {
         return false;
     }
     waitUntil(next.at);
+    // A scenario's reader takes host answers said before any other action as holding for the
+    // start-up (hostOpening). Said live, they came after it: a "desk" line, which acts on
+    // nothing, ends that opening first.
+    if (firstWordIs(next.line, "host") &&
+        std::all_of(kept.begin(), kept.end(), [](const std::string& line) {
+            return firstWordIs(line, "host") || firstWordIs(line, "#") ||
+                   line.find_first_not_of(" \t") == std::string::npos;
+        })) {
+        deskNumber = next.deskNumber > 0 ? next.deskNumber : deskNumber;
+        kept.push_back("desk " + std::to_string(deskNumber));
+    }
     if (next.deskNumber > 0 && next.deskNumber != deskNumber) {
         kept.push_back("desk " + std::to_string(next.deskNumber));
         deskNumber = next.deskNumber;

@@ -8,7 +8,9 @@
 // replay on the virtual clock reaches each action at the clock time it had live, on the wall
 // clock too. A line acts on the desk it names by number; a "desk N" line is written before it
 // whenever that differs from the desk of the line before, so that every line of the scenario acts
-// where it acted live (and the line box's desk follows).
+// where it acted live (and the line box's desk follows). Host answers said live before any other
+// action of the session come after a "desk" line too: a scenario's reader would otherwise take
+// them as holding for the start-up, which they did not.
 //
 // The session is bounded: past lineLimit lines nothing more is kept (full() says so), the desks
 // go on.

@@ -149,7 +149,13 @@ TEST(served_session, starts_with_the_host_answers_said_at_the_top_of_its_opening
     live.start();
     // The panel asks during its start-up, so it hears the answer only if it holds by then.
     EXPECT_THAT(shown.str(), HasSubstr("debug: textGet: value returned \"audio_id\""));
-    EXPECT_THAT(splitLines(live.session().scenarioText({}, "")), ::testing::Contains(answers));
+    // Said live, after the start-up, host answers are kept where a replay plays them after it too.
+    EXPECT_EQ(live.line("host answers normally").what, line_outcome::verdict::done);
+    const scenario replay = parseScenario(live.session().scenarioText({}, ""), "session.zeth");
+    ASSERT_EQ(replay.steps.size(), 3u);
+    EXPECT_EQ(replay.steps[0].text, answers);
+    EXPECT_EQ(hostOpening(replay, 0), 1u) << "only the opening's answers hold for the start-up";
+    EXPECT_EQ(replay.steps[2].what, scenario_step::kind::hostAnswersNormally);
 }
 
 TEST(served_session, on_the_wall_clock_plays_to_the_same_state) {
