@@ -34,11 +34,18 @@ layout_control readControl(const toml_reading& file, const toml::table& entry) {
     if (kind == "list") {
         control.kind = control_kind::list;
         control.properties["index"] = "-1";
+    } else if (kind == "label") {
+        control.kind = control_kind::label;
+        control.properties["text"] = "";
     } else if (kind != "button") {
         file.fail(entry.get("kind")->source(),
-                  "unknown control kind \"" + kind + "\": \"button\" or \"list\"");
+                  "unknown control kind \"" + kind + "\": \"button\", \"list\" or \"label\"");
     }
     control.latching = file.flag(entry, "latching", controlTable, false);
+    if (control.latching && control.kind == control_kind::label) {
+        file.fail(entry.get("latching")->source(),
+                  "a label cannot latch: the operator cannot click it");
+    }
     if (control.latching) {
         control.properties["index"] = "-1";
     }

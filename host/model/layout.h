@@ -8,7 +8,7 @@
 //   title = "R7 Desk"                                  # optional
 //   [[control]]
 //   name = "Sources"
-//   kind = "list"                                      # "list" or "button" (the default)
+//   kind = "list"                                # "list", "label" or "button" (the default)
 //   items = { device = "R7 Package Names", database = 0 }   # list items from a device database
 //   [[control]]
 //   name = "Dest_1"
@@ -21,6 +21,8 @@
 //     sets it, and the property "select" set by the panel moves it ("select=-1" clears it);
 //   - a latching button's "index" is "1" while lit and "-1" when not; a click lights it, and the
 //     panel puts it out with "index=-1".
+//   - a label shows its "text" property (empty unless the layout gives one), which the panel sets
+//     with "TP 'text=...'"; the operator cannot click it.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +32,7 @@
 #include <string>
 #include <vector>
 
-enum class control_kind { button, list };
+enum class control_kind { button, list, label };
 
 struct layout_control {
     std::string name;

@@ -307,8 +307,9 @@ void desk_server::addRoutes() {
                           ": the host did not deliver the click"
                     : std::string();
         const std::uint64_t mark = stream.latest();
-        host.click(deskNumber, control->name);
-        return outcome(mark, refused, message);
+        // A click the host cannot take (a label's) is refused with the host's reason.
+        const action_result clicked = host.click(deskNumber, control->name);
+        return outcome(mark, refused || !clicked.done, clicked.done ? message : clicked.problem);
     });
 
     post("/api/select", [=](const json& body) {

@@ -13,9 +13,9 @@
 //   POST /api/restart   {}                     starts the desks when they are not running
 // An action is answered 200 with {"outcome": "done" | "refused", "message", "records": [the
 // JSON transcript records it caused], "state": the state document}; a click on a disabled
-// control is "refused", an answer and not an error. Malformed JSON or a field of the wrong type
-// is 400; an unknown desk, control, list item or router 404; a line of the scenario language
-// that does not parse 400; an action while the desks are not running 409. None of these
+// control or on a label is "refused", an answer and not an error. Malformed JSON or a field of the
+// wrong type is 400; an unknown desk, control, list item or router 404; a line of the scenario
+// language that does not parse 400; an action while the desks are not running 409. None of these
 // changes anything. A body over 64 KiB is 413, and a Host header that is neither a loopback
 // name nor the bound address 403 (a page elsewhere reaching the desks through DNS rebinding).
 // A POST must be JSON (else 415) and, when it names an Origin, come from this server's own
