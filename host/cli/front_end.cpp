@@ -46,6 +46,7 @@ struct command_line {
     std::string configFile;
     std::int64_t repeat = 1;
     bool onlyFailed = false;
+    bool strict = false;
     // serve
     std::string bind = "127.0.0.1";
     int port = 8270;
@@ -160,10 +161,11 @@ void addValidateOptions(CLI::App& validate, command_line& options) {
         .add_option("--timeout", options.timeout,
                     "Seconds a call into the plug-in may take before the check is timed-out")
         ->check(CLI::Range(0.01, 86400.0));
-    validate
-        .add_option("--scenario-folder", options.scenarioFolder,
-                    "Where a failing random session is saved as a scenario file")
-        ->check(CLI::ExistingDirectory);
+    validate.add_option("--scenario-folder", options.scenarioFolder,
+                        "Where a failing random session is saved as a scenario file (made when "
+                        "missing)");
+    validate.add_flag("--strict", options.strict,
+                      "Count a skipped check as a failure: exit status 1");
     validate.add_option("--config", options.configFile,
                         "The project's settings (TOML): checks skipped with their reasons, "
                         "per-check time limits, seed, messages; options given here win");
@@ -212,6 +214,7 @@ int runValidate(const command_line& options, const CLI::App& validate) {
         request.onlyFailed = options.onlyFailed;
         request.junitFile = options.junitFile;
         request.githubReport = options.report == "github";
+        request.strict = options.strict;
         return runValidation(request, std::cout, std::cerr);
     } catch (const std::exception& error) {
         std::cout.flush();
