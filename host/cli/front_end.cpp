@@ -1,6 +1,7 @@
 #include "front_end.h"
 
 #include "builtin_files.h"
+#include "help_topics.h"
 #include "json_transcript.h"
 #include "scenario_batch.h"
 #include "scenario_runner.h"
@@ -47,6 +48,8 @@ struct command_line {
     std::int64_t repeat = 1;
     bool onlyFailed = false;
     bool strict = false;
+    // help
+    std::string topic;
     // serve
     std::string bind = "127.0.0.1";
     int port = 8270;
@@ -178,6 +181,17 @@ void addValidateOptions(CLI::App& validate, command_line& options) {
     addReportOptions(validate, options);
 }
 
+int runHelp(const std::string& topic) {
+    const std::optional<std::string> text = helpText(topic);
+    if (!text) {
+        std::cerr << "zeth-host help: there is no topic \"" << topic
+                  << "\"; zeth-host help lists them\n";
+        return 2;
+    }
+    std::cout << *text << std::flush;
+    return 0;
+}
+
 int runValidate(const command_line& options, const CLI::App& validate) {
     if (options.list) {
         std::cout << checkListing() << std::flush;
@@ -244,6 +258,10 @@ int runFrontEnd(int argc, char** argv) {
     CLI::App* validate = app.add_subcommand(
         "validate", "Check a panel plug-in against the host contract, one line per check");
     addValidateOptions(*validate, options);
+    CLI::App* help = app.add_subcommand(
+        "help", "The references: the scenario language, the events a panel receives, the file "
+                "formats, the HTTP routes (no plug-in needed)");
+    help->add_option("topic", options.topic, "One reference; none: the list of topics");
 #if defined(ZETH_HOST_SERVE)
     CLI::App* serve = app.add_subcommand(
         "serve", "Serve the desks to a browser, live (scenario files given are played first)");
@@ -268,6 +286,9 @@ int runFrontEnd(int argc, char** argv) {
 
     if (validate->parsed()) {
         return runValidate(options, *validate);
+    }
+    if (help->parsed()) {
+        return runHelp(options.topic);
     }
     std::unique_ptr<transcript_writer> writer;
     if (options.json) {

@@ -11,6 +11,7 @@
 //                                            --config FILE, --repeat N, --only-failed,
 //                                            --junit FILE, --report github,
 //                                            --scenario-folder DIR, --strict
+//   zeth-host help [TOPIC]                   the references (help_topics.h); needs no plug-in
 //   zeth-host serve [OPTIONS] [SCENARIO...]  the desks in a browser (serve_command.h); also
 //                                            --port N (default 8270), --bind ADDRESS (default
 //                                            127.0.0.1), --virtual
