@@ -306,6 +306,14 @@ TEST(supervisor, surroundingsThatFailAreNeverAPass) {
     EXPECT_EQ(rejected.status, 1) << "a rejected line from a pipe fails the run";
     EXPECT_THAT(rejected.err, HasSubstr("expected a control name"));
 
+    // Without a plug-in the shell cannot start, yet its help still answers.
+    const finished noPlugin =
+        runHost({"shell", "--plugin", "/nonexistent/panel.so"}, "help\nclick Take\n");
+    EXPECT_EQ(noPlugin.status, 2);
+    EXPECT_THAT(noPlugin.err, HasSubstr("expect crosspoint ROUTER DEST = SOURCE"));
+    EXPECT_THAT(noPlugin.err, HasSubstr("no panel to act on: cannot load the plug-in "
+                                        "\"/nonexistent/panel.so\": there is no such file"));
+
     const finished full = runHost({}, "", "/dev/full");
     EXPECT_EQ(full.status, 2);
     EXPECT_THAT(full.err, HasSubstr("cannot write the transcript"));
