@@ -19,6 +19,9 @@
 
 enum class control_kind { button, list, label };
 
+// The kind's name in a layout file and in the state document: "button", "list", "label".
+const char* controlKindName(control_kind kind);
+
 struct layout_control {
     std::string name;
     control_kind kind = control_kind::button;

@@ -17,18 +17,6 @@ std::vector<std::string> fields(const std::string& text) {
     return found;
 }
 
-const char* kindName(control_kind kind) {
-    switch (kind) {
-    case control_kind::list:
-        return "list";
-    case control_kind::label:
-        return "label";
-    case control_kind::button:
-        break;
-    }
-    return "button";
-}
-
 nlohmann::json controlDocument(const layout_control& control, const facility& plant) {
     nlohmann::json properties = nlohmann::json::object();
     for (const auto& [name, value] : control.properties) {
@@ -38,7 +26,7 @@ nlohmann::json controlDocument(const layout_control& control, const facility& pl
     const long selected =
         index == control.properties.end() ? -1 : std::strtol(index->second.c_str(), nullptr, 10);
     nlohmann::json document = {{"name", control.name},
-                               {"kind", kindName(control.kind)},
+                               {"kind", controlKindName(control.kind)},
                                {"enabled", control.enabled},
                                {"disabled_by", control.disabledBy},
                                {"properties", properties}};
