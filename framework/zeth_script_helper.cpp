@@ -61,18 +61,17 @@ void* zeth_script_helper::notify(void* data, int code) {
 }
 
 void zeth_script_helper::reportException(int code, const char* what) const noexcept {
-    constexpr std::size_t whatLimit = 400;
-    char line[512];
+    char line[sizeof zethHandlerExceptionPrefix + zethHandlerExceptionTextLimit + 64];
     std::size_t used = 0;
-    append(line, sizeof line, used, "exception in handler ");
+    append(line, sizeof line, used, zethHandlerExceptionPrefix);
     append(line, sizeof line, used, runningHandler);
     append(line, sizeof line, used, " (message code ");
     char number[maxDecimalLength + 1];
     *writeDecimal(number, code) = '\0';
     append(line, sizeof line, used, number);
     append(line, sizeof line, used, "): ");
-    append(line, sizeof line, used,
-           what != nullptr ? what : "an exception that is not a std::exception", whatLimit);
+    append(line, sizeof line, used, what != nullptr ? what : zethHandlerExceptionUnknown,
+           zethHandlerExceptionTextLimit);
     writeDebugOutput(line);
 }
 

@@ -6,16 +6,13 @@
 // derived constructor may send commands at once. Destruction sends the closing notice "AS" (when
 // there is a host) as the last command, after the derived part is gone. Neither the constructor
 // chain, notify nor the destructor lets an exception reach the host: the destructor drops it, and
-// notify answers null and writes one line to the debug output (debug_output.h), so that a
-// half-done handler never passes unnoticed:
+// notify answers null and writes one line to the debug output (debug_output.h), in the form of
+// zeth_handler_exception.h, naming the handler, the message code and the exception's text, so
+// that a half-done handler never passes unnoticed:
 //
 //     exception in handler onButton (message code 2): TEXT
 //
-// naming the handler that was running (onRevertive, onButton, onQuery, onTimer, onHostEvent6,
-// onHostEvent7, onListPick, onClick; "notify" when the framework's own work around it failed,
-// such as copying a query's answer) and the message code, with TEXT the exception's what(), or
-// "an exception that is not a std::exception". TEXT is cut at 400 bytes. The line is composed
-// without the heap, so a failed allocation is reported too.
+// The line is composed without the heap, so a failed allocation is reported too.
 //
 // Commands: the operations of zeth_commands, one per host command, inherited from there.
 #pragma once
@@ -23,6 +20,7 @@
 #include "zeth_client_callback.h"
 #include "zeth_commands.h"
 #include "zeth_events.h"
+#include "zeth_handler_exception.h"
 #include "zeth_string.h"
 
 #include <vector>
