@@ -5,9 +5,9 @@
 # validates the example with the installed zeth-host. Each step says what failed and shows the
 # tool's own output.
 #
-# Usage: cmake -DBUILD_DIR=... -DEXAMPLE=... -DWORK=... -DGENERATOR=... -DCXX=... [-DNM=...]
-#              -P consumer_test.cmake
-foreach(variable BUILD_DIR EXAMPLE WORK GENERATOR CXX)
+# Usage: cmake -DBUILD_DIR=... -DEXAMPLE=... -DTHROWING=... -DTHROWING_SCENARIO=... -DWORK=...
+#              -DGENERATOR=... -DCXX=... [-DNM=...] -P consumer_test.cmake
+foreach(variable BUILD_DIR EXAMPLE THROWING THROWING_SCENARIO WORK GENERATOR CXX)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "consumer_test: ${variable} is not set")
     endif()
@@ -18,8 +18,8 @@ set(build ${WORK}/xy_panel)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
-# step(what COMMAND...): runs one step; on failure stops with what and the step's output. A
-# step_input set before it is the step's standard input.
+# step(what COMMAND...): runs one step; unless it exits with step_status (default 0) it stops
+# with what and the step's output. A step_input set before it is the step's standard input.
 function(step what)
     message(STATUS "${what}")
     set(input)
@@ -27,10 +27,13 @@ function(step what)
         file(WRITE ${WORK}/input.txt "${step_input}")
         set(input INPUT_FILE ${WORK}/input.txt)
     endif()
+    if(NOT DEFINED step_status)
+        set(step_status 0)
+    endif()
     execute_process(COMMAND ${ARGN} ${input} RESULT_VARIABLE status OUTPUT_VARIABLE out
                     ERROR_VARIABLE out)
-    if(NOT status EQUAL 0)
-        message(FATAL_ERROR "${what} failed (${status}):\n${out}")
+    if(NOT status EQUAL step_status)
+        message(FATAL_ERROR "${what} ended with ${status}, not ${step_status}:\n${out}")
     endif()
     set(step_output "${out}" PARENT_SCOPE)
 endfunction()
@@ -70,6 +73,21 @@ saying("the shell" "desk 1 | Sources none")
 set(step_input)
 step("zeth-host help with no plug-in to be had" ${host} --plugin ${WORK}/none.so help events)
 saying("zeth-host help events" "# What a panel receives")
+
+# A handler that throws is caught by the framework, which says so in one debug line: the installed
+# zeth-host reports it, and the run and validate's check fail (status 1).
+get_filename_component(throwing_folder ${THROWING} DIRECTORY)
+set(step_status 1)
+step("a handler's exception in a run" ${host} run --plugin ${THROWING} --panel-path
+     ${throwing_folder} ${THROWING_SCENARIO})
+saying("the run" "debug: exception in handler onClick (message code 2): the salvo has no destinations")
+saying("the run" "!! exception-in-handler:")
+saying("the run" "expect disabled Fire: ok")
+step("a handler's exception in validate" ${host} validate --plugin ${THROWING} --panel-path
+     ${throwing_folder} --only operator-session --messages 200 --scenario-folder
+     ${WORK}/sessions)
+saying("validate" "exception-in-handler: the framework caught an exception from the handler onClick")
+unset(step_status)
 
 # The example's own warnings are the project's: they fail the build.
 step("configuring ${EXAMPLE} against the installed kit"
