@@ -122,8 +122,10 @@ void desk_routes::addDeskActions() {
                           ": the host did not deliver the click"
                     : std::string();
         const std::uint64_t since = mark();
-        host.click(deskNumber, control->name);
-        return outcome(request, since, refused, message);
+        // A click the host cannot take (a label's) is refused with the host's reason.
+        const action_result clicked = host.click(deskNumber, control->name);
+        return outcome(request, since, refused || !clicked.done,
+                       clicked.done ? message : clicked.problem);
     });
 
     addAction("/api/select", [this](const http_request& request, const json& body) {
