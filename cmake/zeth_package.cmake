@@ -22,3 +22,22 @@ install(FILES ${PROJECT_BINARY_DIR}/zethConfig.cmake ${PROJECT_BINARY_DIR}/zethC
               ${PROJECT_SOURCE_DIR}/cmake/zeth_add_panel.cmake
               ${PROJECT_SOURCE_DIR}/cmake/zeth_plugin.map
         DESTINATION ${ZETH_PACKAGE_DIR} COMPONENT kit)
+
+# The kit's own files, share/zeth: the references (the very texts the README links and zeth-host
+# help prints), the example facility with R7_DESK's layout and the demo scenario, the example
+# panel's project, and, where zeth-host is built, the demo plug-in R7_DESK beside its layout,
+# which the installed zeth-host runs when no --plugin is given (plugin_loader.h).
+set(ZETH_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/zeth)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/reference/ DESTINATION ${ZETH_SHARE_DIR}/reference
+        COMPONENT kit FILES_MATCHING PATTERN "*.md")
+install(FILES ${PROJECT_SOURCE_DIR}/host/examples/facility.toml
+              ${PROJECT_SOURCE_DIR}/host/examples/R7_DESK.zeth_ui
+              ${PROJECT_SOURCE_DIR}/host/examples/demo.zeth
+        DESTINATION ${ZETH_SHARE_DIR}/examples COMPONENT kit)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/xy_panel DESTINATION ${ZETH_SHARE_DIR}/examples
+        COMPONENT kit PATTERN build EXCLUDE)
+if(TARGET zeth-host AND TARGET R7_DESK)
+    install(TARGETS R7_DESK
+            LIBRARY DESTINATION ${ZETH_SHARE_DIR}/examples COMPONENT kit
+            RUNTIME DESTINATION ${ZETH_SHARE_DIR}/examples COMPONENT kit)
+endif()

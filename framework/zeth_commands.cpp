@@ -39,8 +39,9 @@ private:
 
 } // namespace
 
-zeth_commands::zeth_commands(zeth_client_callback* hostObject, const char* path)
-    : host(hostObject), panelPath(path) {}
+zeth_commands::zeth_commands(zeth_client_callback* hostObject, const char* path,
+                             const char* panelIdentifier)
+    : host(hostObject), panelPath(path), ownPanel(panelIdentifier) {}
 
 void* zeth_commands::send(command_text& text) {
     return send(text.c_str());
@@ -187,10 +188,34 @@ void zeth_commands::registerRevertives(int device, int firstDestination, int las
     send(text);
 }
 
+void zeth_commands::registerRevertives(int device, std::initializer_list<int> destinations,
+                                       revertive_registration how) {
+    registerRevertives(device, destinations.begin(), destinations.size(), how);
+}
+
+void zeth_commands::registerRevertives(int device, const int* destinations, std::size_t count,
+                                       revertive_registration how) {
+    bool add = how == revertive_registration::add;
+    for (std::size_t at = 0; destinations != nullptr && at < count; ++at) {
+        registerRevertives(device, destinations[at], destinations[at], add);
+        add = true;
+    }
+}
+
 void zeth_commands::pollRevertives(int device, int firstDestination, int lastDestination) {
     command_text text;
     text.compose("RP ", device, " ", firstDestination, " ", lastDestination);
     send(text);
+}
+
+void zeth_commands::pollRevertives(int device, std::initializer_list<int> destinations) {
+    pollRevertives(device, destinations.begin(), destinations.size());
+}
+
+void zeth_commands::pollRevertives(int device, const int* destinations, std::size_t count) {
+    for (std::size_t at = 0; destinations != nullptr && at < count; ++at) {
+        pollRevertives(device, destinations[at], destinations[at]);
+    }
 }
 
 void zeth_commands::startTimer(int timerId, int interval) {
@@ -207,6 +232,35 @@ void zeth_commands::debugLog(const zeth_string& format, const zeth_string& a1,
                              const zeth_string& a2, const zeth_string& a3, const zeth_string& a4,
                              const zeth_string& a5, const zeth_string& a6, const zeth_string& a7,
                              const zeth_string& a8, const zeth_string& a9) {
-    const zeth_string message = fillMarkers(format, {&a1, &a2, &a3, &a4, &a5, &a6, &a7, &a8, &a9});
-    writeDebugOutput(message);
+    writeDebugText(fillMarkers(format, {&a1, &a2, &a3, &a4, &a5, &a6, &a7, &a8, &a9}));
+}
+
+void zeth_commands::writeDebugText(const zeth_string& text) noexcept {
+    writeDebugOutput(text);
+}
+
+void zeth_commands::disableControl(const command_argument& control) {
+    disableControl(ownPanel, control);
+}
+
+void zeth_commands::enableControl(const command_argument& control) {
+    enableControl(ownPanel, control);
+}
+
+void zeth_commands::textSet(const command_argument& property, const command_argument& value,
+                            const command_argument& control) {
+    textSet(property, value, ownPanel, control);
+}
+
+void zeth_commands::textSetRaw(const command_argument& message, const command_argument& control) {
+    textSetRaw(message, ownPanel, control);
+}
+
+void zeth_commands::textGet(const char* property, const command_argument& control,
+                            zeth_string& result) {
+    textGet(property, ownPanel, control, result);
+}
+
+bool zeth_commands::showPanel(const command_argument& file) {
+    return showPanel(ownPanel, file, "");
 }

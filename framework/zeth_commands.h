@@ -14,6 +14,9 @@
 // null reply too). An operation that does not hand back its reply never reads it, except
 // showPanel, which only tests it for null.
 //
+// The panel identifier: every operation that names a panel has a form without it, which names
+// the panel's own identifier, given once to the constructor ("1" unless it says otherwise).
+//
 // A command whose every piece is a constant can be composed once, where the panel is compiled, by
 // the finished... functions below (constexpr: use them to initialise a constexpr finished_command)
 // and sent with send(finished). It goes out byte for byte as the matching operation would send it,
@@ -25,10 +28,18 @@
 #include "zeth_client_callback.h"
 #include "zeth_string.h"
 
+#include <cstddef>
+#include <initializer_list>
+
+// How registerRevertives with several destinations treats the panel's earlier registrations on
+// that router: its first "RR" replaces them (the plain form), or every one adds ('ADD').
+enum class revertive_registration { replace, add };
+
 class zeth_commands {
 public:
-    // host may be null (then nothing is ever sent); a null panelPath reads as the empty text.
-    zeth_commands(zeth_client_callback* host, const char* panelPath);
+    // host may be null (then nothing is ever sent); a null panelPath reads as the empty text, and
+    // so does a null panelId.
+    zeth_commands(zeth_client_callback* host, const char* panelPath, const char* panelId = "1");
 
     // "CD 'panel' 'control'"
     void disableControl(const command_argument& panel, const command_argument& control);
@@ -53,13 +64,33 @@ public:
     bool lookupDevice(const command_argument& name, int* device, int* secondNumber);
     // "RN device database index". A non-null reply is copied into result; a null one leaves it.
     void readDatabaseName(int device, int database, int index, zeth_string& result);
-    // "RC device source destination ',suffix' flag" with flag 1 or 0.
+    // "RC device source destination ',suffix' flag" with flag 1 or 0: routes source to
+    // destination on the router device. The host reads the text after the comma and the flag as
+    // qualifiers of the crosspoint that its own configuration defines (which part of the route,
+    // whether to override a protection); an empty suffix and false ask for the plain crosspoint,
+    // which is all a panel needs unless its host's configuration says otherwise. zeth-host
+    // checks their form (the comma, a flag of 0 or 1) and routes the same whatever they are.
     void makeCrosspoint(int device, int source, int destination, const command_argument& suffix,
                         bool flag);
-    // "RR device first last", or "RR device first last 'ADD'" to add to earlier registrations.
+    // "RR device first last": the host delivers the revertives of destinations first to last of
+    // the router device from now on, replacing the panel's earlier registrations on that router;
+    // with add, "RR device first last 'ADD'" adds to them. Registering reports nothing: a panel
+    // that wants the sources routed there now polls them (pollRevertives).
     void registerRevertives(int device, int firstDestination, int lastDestination, bool add);
-    // "RP device first last"
+    // One "RR device n n" per destination n, in the order given ({101, 102}, or count numbers
+    // from destinations): with replace the first is the plain form and the others add, so that
+    // the panel hears exactly these destinations of the router; with add every one adds to the
+    // earlier registrations. Nothing for no destinations.
+    void registerRevertives(int device, std::initializer_list<int> destinations,
+                            revertive_registration how = revertive_registration::replace);
+    void registerRevertives(int device, const int* destinations, std::size_t count,
+                            revertive_registration how = revertive_registration::replace);
+    // "RP device first last": the host answers with one revertive (code 1, after the current
+    // call) per destination of the range, carrying the source routed there now.
     void pollRevertives(int device, int firstDestination, int lastDestination);
+    // One "RP device n n" per destination n, in the order given.
+    void pollRevertives(int device, std::initializer_list<int> destinations);
+    void pollRevertives(int device, const int* destinations, std::size_t count);
     // "ET id interval"; an interval of 0 sends "ET id", which stops the timer.
     void startTimer(int timerId, int interval);
     // "ET id"
@@ -70,6 +101,24 @@ public:
                          const zeth_string& a3, const zeth_string& a4, const zeth_string& a5,
                          const zeth_string& a6, const zeth_string& a7, const zeth_string& a8,
                          const zeth_string& a9);
+    // The same with any number of texts (each a zeth_string or a const char*): the first fills
+    // %1, the second %2, and so on, in one pass; markers beyond them stay as they are.
+    template <typename... texts>
+    static void debugLog(const zeth_string& format, const texts&... filling) {
+        writeDebugText(fillMarkers(format, {&asText(filling)...}));
+    }
+
+    // The forms that name the panel's own identifier (panelId()) instead of a panel argument.
+    void disableControl(const command_argument& control);
+    void enableControl(const command_argument& control);
+    void textSet(const command_argument& property, const command_argument& value,
+                 const command_argument& control);
+    void textSetRaw(const command_argument& message, const command_argument& control);
+    void textGet(const char* property, const command_argument& control, zeth_string& result);
+    bool showPanel(const command_argument& file);
+
+    // The identifier given to the constructor.
+    const zeth_string& panelId() const noexcept { return ownPanel; }
 
     // The texts of disableControl, enableControl, textSet, textSetRaw and startTimer, finished
     // where they are compiled when every argument is a constant.
@@ -113,4 +162,11 @@ protected:
 
     zeth_client_callback* host;
     zeth_string panelPath;
+
+private:
+    static void writeDebugText(const zeth_string& text) noexcept;
+    // A converted text lives until the end of the debugLog call that made it.
+    static const zeth_string& asText(const zeth_string& text) noexcept { return text; }
+
+    zeth_string ownPanel;
 };

@@ -4,8 +4,6 @@
 
 namespace {
 
-// Every command and event of this panel names its own panel "1".
-constexpr const char* panel = "1";
 constexpr const char* layoutFile = "xy_panel.zeth_ui";
 constexpr const char* routerName = "XY Router";
 constexpr const char* namesName = "XY Names";
@@ -15,25 +13,25 @@ constexpr int sourceNames = 1; // the names device's database of source names
 
 ZETH_PANEL(xy_panel)
 
+// The layout's controls are on panel "1": named once here, every command and event uses it.
 xy_panel::xy_panel(zeth_client_callback* hostObject, const char* panelPath)
-    : zeth_script_helper(hostObject, panelPath) {
+    : zeth_script_helper(hostObject, panelPath, "1") {
     lookupDevice(routerName, &router, nullptr);
     lookupDevice(namesName, &names, nullptr);
-    showPanel(panel, layoutFile, "");
-    disableControl(panel, "Take");
+    showPanel(layoutFile);
+    disableControl("Take");
 }
 
-void xy_panel::onButton(controlEvent& event) {
-    if (event.panel() != panel) {
-        return;
+void xy_panel::onListPick(const zeth_string& list, int item) {
+    if (list == "Destinations") {
+        pickDestination(item);
+    } else if (list == "Sources") {
+        pickSource(item);
     }
-    const zeth_string control = event.control();
-    // A list reports the picked item's number as "index=N"; -1 (or less) means none.
-    if (control == "Destinations" && event.command() == "index") {
-        pickDestination(event.value().toInt());
-    } else if (control == "Sources" && event.command() == "index") {
-        pickSource(event.value().toInt());
-    } else if (control == "Take") {
+}
+
+void xy_panel::onClick(const zeth_string& control) {
+    if (control == "Take") {
         take();
     }
 }
@@ -51,9 +49,10 @@ void xy_panel::pickDestination(int number) {
     routed = 0;
     showRouted();
     if (destination != 0) {
-        // Listen to this destination alone (replacing the last one), and ask for its source now.
-        registerRevertives(router, destination, destination, false);
-        pollRevertives(router, destination, destination);
+        // Listen to this destination alone (replacing the last one), and ask for its source now:
+        // registering alone reports nothing.
+        registerRevertives(router, {destination}, revertive_registration::replace);
+        pollRevertives(router, {destination});
     }
     updateTake();
 }
@@ -64,10 +63,12 @@ void xy_panel::pickSource(int number) {
 }
 
 void xy_panel::take() {
-    // The host delivers clicks of enabled controls only; the test keeps a stray one harmless.
-    if (destination != 0 && source != 0) {
-        makeCrosspoint(router, source, destination, "", false);
+    // The host delivers clicks of enabled controls only; a stray one is logged and harmless.
+    if (destination == 0 || source == 0) {
+        debugLog("xy_panel: Take without a %1 picked", destination == 0 ? "destination" : "source");
+        return;
     }
+    makeCrosspoint(router, source, destination, "", false); // the plain crosspoint
 }
 
 void xy_panel::updateTake() {
@@ -77,9 +78,9 @@ void xy_panel::updateTake() {
     }
     takeEnabled = ready;
     if (ready) {
-        enableControl(panel, "Take");
+        enableControl("Take");
     } else {
-        disableControl(panel, "Take");
+        disableControl("Take");
     }
 }
 
@@ -91,5 +92,5 @@ void xy_panel::showRouted() {
             text = zeth_string("Source %1").arg(routed, 0, 0, 10);
         }
     }
-    textSet("text", text, panel, "Routed");
+    textSet("text", text, "Routed");
 }

@@ -1,6 +1,7 @@
 #include "front_end.h"
 
 #include "builtin_files.h"
+#include "help_topics.h"
 #include "json_transcript.h"
 #include "program_location.h"
 #include "scenario_batch.h"
@@ -47,6 +48,9 @@ struct command_line {
     std::string configFile;
     std::int64_t repeat = 1;
     bool onlyFailed = false;
+    bool strict = false;
+    // help
+    std::string topic;
     // serve
     std::string bind = "127.0.0.1";
     int port = 8270;
@@ -162,10 +166,11 @@ void addValidateOptions(CLI::App& validate, command_line& options) {
         .add_option("--timeout", options.timeout,
                     "Seconds a call into the plug-in may take before the check is timed-out")
         ->check(CLI::Range(0.01, 86400.0));
-    validate
-        .add_option("--scenario-folder", options.scenarioFolder,
-                    "Where a failing random session is saved as a scenario file")
-        ->check(CLI::ExistingDirectory);
+    validate.add_option("--scenario-folder", options.scenarioFolder,
+                        "Where a failing random session is saved as a scenario file (made when "
+                        "missing)");
+    validate.add_flag("--strict", options.strict,
+                      "Count a skipped check as a failure: exit status 1");
     validate.add_option("--config", options.configFile,
                         "The project's settings (TOML): checks skipped with their reasons, "
                         "per-check time limits, seed, messages; options given here win");
@@ -176,6 +181,17 @@ void addValidateOptions(CLI::App& validate, command_line& options) {
     validate.add_flag("--only-failed", options.onlyFailed,
                       "Print only the checks that did not pass (and the summary)");
     addReportOptions(validate, options);
+}
+
+int runHelp(const std::string& topic) {
+    const std::optional<std::string> text = helpText(topic);
+    if (!text) {
+        std::cerr << "zeth-host help: there is no topic \"" << topic
+                  << "\"; zeth-host help lists them\n";
+        return 2;
+    }
+    std::cout << *text << std::flush;
+    return 0;
 }
 
 int runValidate(const command_line& options, const CLI::App& validate) {
@@ -214,6 +230,7 @@ int runValidate(const command_line& options, const CLI::App& validate) {
         request.onlyFailed = options.onlyFailed;
         request.junitFile = options.junitFile;
         request.githubReport = options.report == "github";
+        request.strict = options.strict;
         return runValidation(request, std::cout, std::cerr);
     } catch (const std::exception& error) {
         std::cout.flush();
@@ -243,6 +260,10 @@ int runFrontEnd(int argc, char** argv) {
     CLI::App* validate = app.add_subcommand(
         "validate", "Check a panel plug-in against the host contract, one line per check");
     addValidateOptions(*validate, options);
+    CLI::App* help = app.add_subcommand(
+        "help", "The references: the scenario language, the events a panel receives, the file "
+                "formats, the HTTP routes (no plug-in needed)");
+    help->add_option("topic", options.topic, "One reference; none: the list of topics");
 #if defined(ZETH_HOST_SERVE)
     CLI::App* serve = app.add_subcommand(
         "serve", "Serve the desks to a browser, live (scenario files given are played first)");
@@ -274,6 +295,9 @@ int runFrontEnd(int argc, char** argv) {
 
     if (validate->parsed()) {
         return runValidate(options, *validate);
+    }
+    if (help->parsed()) {
+        return runHelp(options.topic);
     }
     std::unique_ptr<transcript_writer> writer;
     if (options.json) {

@@ -9,7 +9,9 @@
 //                                            (plugin_checks.h); also --only ID..., --list,
 //                                            --seed N, --messages N, --timeout S,
 //                                            --config FILE, --repeat N, --only-failed,
-//                                            --junit FILE, --report github
+//                                            --junit FILE, --report github,
+//                                            --scenario-folder DIR, --strict
+//   zeth-host help [TOPIC]                   the references (help_topics.h); needs no plug-in
 //   zeth-host serve [OPTIONS] [SCENARIO...]  the desks in a browser (serve_command.h); also
 //                                            --port N (default 8270), --bind ADDRESS (default
 //                                            127.0.0.1), --virtual, --no-watch (watching the

@@ -115,6 +115,31 @@ int readLines(emulator& host, scenario_runner& runner, bool realtime, std::ostre
     return rejected;
 }
 
+// Without a panel (the plug-in could not be loaded) the language can still be read: help
+// answers, quit or the end of the input ends, every other line is refused with the reason.
+void readWithoutPanel(const std::string& why, std::ostream& prompts) {
+    line_reader input;
+    const bool prompting = interactive();
+    while (true) {
+        if (prompting) {
+            prompts << "zeth> " << std::flush;
+        }
+        std::string line;
+        if (input.next(-1, line) != line_reader::status::line) {
+            return;
+        }
+        const std::string word = line.substr(0, line.find_first_of(" \t\r"));
+        if (word == "quit" || word == "exit") {
+            return;
+        }
+        if (word == "help") {
+            prompts << scenarioHelp();
+        } else if (!word.empty() && word[0] != '#') {
+            prompts << "no panel to act on: " << why << '\n' << std::flush;
+        }
+    }
+}
+
 } // namespace
 
 int runShell(const scenario_setup& setup, int desks, transcript& record, std::ostream& prompts) {
@@ -122,7 +147,16 @@ int runShell(const scenario_setup& setup, int desks, transcript& record, std::os
     scenario_runner runner(host, record);
     int rejected = 0;
     try {
-        host.start(desks);
+        try {
+            host.start(desks);
+        } catch (const plugin_error& error) {
+            prompts << "zeth-host: " << error.what()
+                    << "\nzeth-host shell: no panel to act on; help lists the scenario language, "
+                       "quit ends\n"
+                    << std::flush;
+            readWithoutPanel(error.what(), prompts);
+            return 2; // the run could not start
+        }
         host.showViews();
         rejected = readLines(host, runner, setup.options.realtime, prompts);
     } catch (const run_halted& halted) {

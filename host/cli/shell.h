@@ -12,6 +12,10 @@
 #include <istream>
 #include <ostream>
 
+// When the plug-in cannot be loaded, the shell says why and still answers help (the language
+// needs no panel) until quit or the end of the input, refusing every other line; the status is
+// then 2, since the run could not start.
+//
 // Returns the process exit status: 0 when every expectation was met and no contract was broken,
 // and, when the input is not a terminal, no line was rejected. Throws as runScenario does.
 int runShell(const scenario_setup& setup, int desks, transcript& record, std::ostream& prompts);

@@ -27,5 +27,12 @@ plugin_library::plugin_library(const std::string& path) : file(path) {
 }
 
 std::string defaultPluginPath() {
-    return (programDirectory() / (std::string("R7_DESK") + sharedLibrarySuffix)).string();
+    const std::string file = std::string("R7_DESK") + sharedLibrarySuffix;
+    const std::filesystem::path beside = programDirectory() / file;
+    const std::filesystem::path kit =
+        (programDirectory() / ZETH_KIT_EXAMPLES / file).lexically_normal();
+    std::error_code error;
+    return (!std::filesystem::exists(beside, error) && std::filesystem::exists(kit, error) ? kit
+                                                                                           : beside)
+        .string();
 }

@@ -33,6 +33,8 @@ private:
     zeth_factory entry = nullptr;
 };
 
-// The R7_DESK plug-in that was built beside the running program: R7_DESK.so (R7_DESK.dll on
-// Windows) in the program's own directory.
+// The R7_DESK plug-in zeth-host runs when no other is named: R7_DESK.so (R7_DESK.dll on Windows)
+// in the program's own directory, where the build puts it, or else the demo plug-in of the
+// installed kit, in share/zeth/examples beside the kit's bin. When neither exists, the first, so
+// that the message about the missing file names where the build puts it.
 std::string defaultPluginPath();

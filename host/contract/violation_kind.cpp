@@ -50,6 +50,9 @@ constexpr kind_text kindTexts[] = {
     {violation_kind::runawayPanel, "runaway-panel",
      "The panel kept the host busy without end: too many messages at one instant of the clock, "
      "or too many timers running for one desk."},
+    {violation_kind::exceptionInHandler, "exception-in-handler",
+     "An exception left one of the panel's handlers; the framework caught it at the host boundary "
+     "and said so in its debug output, but the message was handled only up to the throw."},
 };
 
 const kind_text* find(violation_kind kind) {

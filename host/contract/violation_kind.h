@@ -28,6 +28,7 @@ enum class violation_kind {
     pluginExited,
     pluginHung,
     runawayPanel,
+    exceptionInHandler,
 };
 
 // The stable short id, such as "double-hand-back".

@@ -2,6 +2,7 @@
 
 #include "event_parameter.h"
 #include "text_transcript.h"
+#include "zeth_handler_exception.h"
 #include "zeth_records.h"
 
 #include <algorithm>
@@ -193,7 +194,17 @@ void desk::takeDebugOutput(bool callEnded) {
     debugDropped += written.dropped;
     for (std::string& text : debug_output_capture::lines(written.text)) {
         log.debugLine(id, text);
+        const bool thrown = text.rfind(zethHandlerExceptionPrefix, 0) == 0;
+        std::string account = thrown ? text.substr(sizeof zethHandlerExceptionPrefix - 1) : "";
         line(entry_kind::debug, std::move(text));
+        if (thrown) {
+            // The framework's line of a handler's exception: the panel went on as if nothing
+            // had happened, with the message handled only up to the throw.
+            log.report(id, {violation_kind::exceptionInHandler,
+                            "the framework caught an exception from the handler " +
+                                std::move(account) + "; the message was handled only up to it",
+                            ""});
+        }
     }
     if (callEnded && debugDropped > 0) {
         line(entry_kind::note, "the panel wrote " + std::to_string(debugDropped) +

@@ -8,7 +8,9 @@
 // call's entries until it returns, and the contract checks that need the call to be over (a
 // reply still owed, an exception) run then. What the panel writes as debug output during a call
 // becomes debug entries under it (debug_output_capture), each where the panel wrote it: before the
-// command or hand-back that followed it, or at the end of the call.
+// command or hand-back that followed it, or at the end of the call. A line in the framework's form
+// of a handler's exception (zeth_handler_exception.h) is reported, right after it, as the
+// violation exception-in-handler.
 //
 // Threads: everything runs on the host's thread, except that the panel may call notify from any
 // thread at any time while the desk lives. Such a call is answered null before it touches
@@ -86,7 +88,7 @@ private:
     // Adds a transcript line of this kind about this desk, now.
     void line(entry_kind kind, std::string text);
     // Makes debug entries of what the panel wrote since the last time; at the end of a call, also
-    // the note of what did not fit.
+    // the note of what did not fit, and reports each line of a handler's exception.
     void takeDebugOutput(bool callEnded);
 
     int id;

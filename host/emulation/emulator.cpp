@@ -210,6 +210,9 @@ action_result emulator::click(int deskNumber, const std::string& controlName, bo
         return problem("desk " + std::to_string(deskNumber) + " shows no control " + controlName);
     }
     layout_control& control = *shown->control(controlName);
+    if (control.kind == control_kind::label) {
+        return problem(controlName + " is a label: the operator cannot click it");
+    }
     if (!control.enabled && anyway) {
         note(deskNumber, controlName + " is disabled; the host delivers the click anyway, as the "
                                        "scenario says");

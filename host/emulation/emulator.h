@@ -66,7 +66,8 @@ private:
     run_halt cause;
 };
 
-// An action the operator could not take (no such desk or control, no panel shown): the problem
+// An action the operator could not take (no such desk or control, no panel shown, a click on a
+// label): the problem
 // in words. Refused clicks on disabled controls are contract violations, not this.
 struct action_result {
     bool done = true;

@@ -34,10 +34,13 @@ std::string layoutView(const layout& shown, const facility& plant) {
     std::string latched;
     bool hasLatching = false;
     std::string pixmaps;
+    std::vector<std::string> labels;
     std::vector<std::string> states;
     for (const layout_control& control : shown.controls) {
         if (control.kind == control_kind::list) {
             sections.push_back(listView(control, plant));
+        } else if (control.kind == control_kind::label) {
+            labels.push_back(control.name + " \"" + property(control, "text") + "\"");
         } else if (control.latching) {
             hasLatching = true;
             if (property(control, "index") != "-1") {
@@ -58,6 +61,7 @@ std::string layoutView(const layout& shown, const facility& plant) {
     if (!pixmaps.empty()) {
         sections.push_back(pixmaps);
     }
+    sections.insert(sections.end(), labels.begin(), labels.end());
     sections.insert(sections.end(), states.begin(), states.end());
     std::string view;
     for (const std::string& section : sections) {

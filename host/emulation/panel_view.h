@@ -7,7 +7,8 @@
 // a list shows its selected item and the item's text; latching buttons show which are lit
 // ("selected"); a button with a pixmap shows on (the tick), off (the cross) or the image; a
 // button with a state sheet, or whose enabled state the panel has set, shows that state and its
-// state sheet. The routers' view shows every destination that some desk listens to:
+// state sheet; a label shows its text in quotes (Routed "Camera 2"). The routers' view shows every
+// destination that some desk listens to:
 //   routers | R7 SDI Router (20): 101<-1 102<-5 | R7 Audio Router (21): 201<-1 202<-5
 #pragma once
 

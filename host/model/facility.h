@@ -5,19 +5,12 @@
 // (parseFacility; the built-in facility is such a text), and is not changed afterwards: the
 // routers' live crosspoints are kept by router_bank. Reading checks the whole file and throws
 // facility_error with the file, the line and what was wrong; nothing half-read is returned. A key
-// or table that the format below does not have is an error (every one is listed, with the
+// or table that the format does not have is an error (every one is listed, with the
 // nearest known name), since a misspelt one would otherwise be skipped and show up later as
 // another fault. Files are refused before parsing as text_file.h and toml_reading.h say.
 //
-// File format (every table optional except where said):
-//   panel_path = "layouts"            # directory of the panels' layout files, relative to the
-//                                     # facility file; default: the facility file's directory
-//   [[device]]    name = "R7 SDI Router"   number = 20
-//                 aliases = ["R7 Audio Router"]              # more names of the same device
-//   [[router]]    device = 20   sources = 32   destinations = 256
-//                 crosspoints = { 101 = 1, 102 = 2 }         # destination = source
-//   [[database]]  device = 10   number = 0
-//                 entries = { 1 = "Camera 1", 9 = "9,-" }     # index = text
+// The file format, with what each key means, is reference/facility.md (the kit installs it, and
+// "zeth-host help facility" prints it): keep it true when the reader changes.
 #pragma once
 
 #include <cstdint>

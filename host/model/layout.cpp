@@ -2,12 +2,17 @@
 
 #include "toml_reading.h"
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
 #include <set>
 
 namespace {
 
 const std::string controlTable = "[[control]]";
+
+constexpr control_kind controlKinds[] = {control_kind::button, control_kind::list,
+                                         control_kind::label};
 
 std::string propertyText(const toml_reading& file, const toml::key& key, const toml::node& value) {
     if (const auto text = value.value_exact<std::string>()) {
@@ -31,14 +36,24 @@ layout_control readControl(const toml_reading& file, const toml::table& entry) {
         file.fail(entry.source(), "a control needs a name, such as name = \"Take\"");
     }
     const std::string kind = file.optionalText(entry, "kind", controlTable).value_or("button");
-    if (kind == "list") {
-        control.kind = control_kind::list;
-        control.properties["index"] = "-1";
-    } else if (kind != "button") {
+    const auto named =
+        std::find_if(std::begin(controlKinds), std::end(controlKinds),
+                     [&](control_kind each) { return kind == controlKindName(each); });
+    if (named == std::end(controlKinds)) {
         file.fail(entry.get("kind")->source(),
-                  "unknown control kind \"" + kind + "\": \"button\" or \"list\"");
+                  "unknown control kind \"" + kind + "\": \"button\", \"list\" or \"label\"");
+    }
+    control.kind = *named;
+    if (control.kind == control_kind::list) {
+        control.properties["index"] = "-1";
+    } else if (control.kind == control_kind::label) {
+        control.properties["text"] = "";
     }
     control.latching = file.flag(entry, "latching", controlTable, false);
+    if (control.latching && control.kind == control_kind::label) {
+        file.fail(entry.get("latching")->source(),
+                  "a label cannot latch: the operator cannot click it");
+    }
     if (control.latching) {
         control.properties["index"] = "-1";
     }
@@ -99,6 +114,18 @@ layout parseLayout(const std::string& text, const std::string& origin) {
     } catch (const toml_file_error& error) {
         throw layout_error(error.what());
     }
+}
+
+const char* controlKindName(control_kind kind) {
+    switch (kind) {
+    case control_kind::list:
+        return "list";
+    case control_kind::label:
+        return "label";
+    case control_kind::button:
+        break;
+    }
+    return "button";
 }
 
 layout_control* layout::control(const std::string& name) {

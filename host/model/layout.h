@@ -4,23 +4,10 @@
 // enabled state and the properties, which "CD", "CE" and "TP" change and "TG" reads. The panel
 // never sees this state except through "TG": it is what the operator would see on the desk.
 //
-// File format (TOML), one [[control]] table per control, in the order the desk shows them:
-//   title = "R7 Desk"                                  # optional
-//   [[control]]
-//   name = "Sources"
-//   kind = "list"                                      # "list" or "button" (the default)
-//   items = { device = "R7 Package Names", database = 0 }   # list items from a device database
-//   [[control]]
-//   name = "Dest_1"
-//   latching = true                    # a click lights it: its "index" property becomes "1"
-//   enabled = true                     # the default
-//   properties = { video_id = 101, audio_id = "201" }   # texts or whole numbers
-//
-// Behaviour of the controls, as the host gives it (the panel relies on none of it):
-//   - a list's "index" property is its selected item, "-1" for none; the operator's selection
-//     sets it, and the property "select" set by the panel moves it ("select=-1" clears it);
-//   - a latching button's "index" is "1" while lit and "-1" when not; a click lights it, and the
-//     panel puts it out with "index=-1".
+// The file format (TOML, one [[control]] table per control, in the order the desk shows them:
+// buttons, latching buttons, lists, labels) and how the host treats each kind of control are
+// reference/layout.md (the kit installs it, and "zeth-host help layout" prints it): keep it true
+// when the reader or the interpreter changes. The panel relies on none of the host's behaviour.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +17,10 @@
 #include <string>
 #include <vector>
 
-enum class control_kind { button, list };
+enum class control_kind { button, list, label };
+
+// The kind's name in a layout file and in the state document: "button", "list", "label".
+const char* controlKindName(control_kind kind);
 
 struct layout_control {
     std::string name;

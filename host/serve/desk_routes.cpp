@@ -128,9 +128,11 @@ void desk_routes::addDeskActions() {
                     : std::string();
         const std::uint64_t since = mark();
         const std::int64_t at = host.clock().now();
-        host.click(deskNumber, control->name);
-        desks.carriedOut(clickLine(control->name), deskNumber, at, refused);
-        return outcome(request, since, refused, message);
+        // A click the host cannot take (a label's) is refused with the host's reason.
+        const action_result clicked = host.click(deskNumber, control->name);
+        desks.carriedOut(clickLine(control->name), deskNumber, at, refused || !clicked.done);
+        return outcome(request, since, refused || !clicked.done,
+                       clicked.done ? message : clicked.problem);
     });
 
     addAction("/api/select", [this](const http_request& request, const json& body) {

@@ -17,8 +17,8 @@
 // transcript records it caused], "event": the serial of the stream's latest event then (follow
 // the stream from exactly there with Last-Event-ID), "state": the state document}; asked with
 // "?state=changes" it carries "changes", the action's change, instead of "state" (the page asks
-// so: for 1,000 desks the whole state is 2 MB). A click on a disabled control is "refused", an
-// answer and not an error. Malformed JSON or a field of the wrong type is 400; an
+// so: for 1,000 desks the whole state is 2 MB). A click on a disabled control or on a label is
+// "refused", an answer and not an error. Malformed JSON or a field of the wrong type is 400; an
 // unknown desk, control, list item or router 404; a line of the scenario language that does not
 // parse 400; an action while the desks are not running 409. None of these changes anything.
 //

@@ -26,7 +26,7 @@ nlohmann::json controlDocument(const layout_control& control, const facility& pl
     const long selected =
         index == control.properties.end() ? -1 : std::strtol(index->second.c_str(), nullptr, 10);
     nlohmann::json document = {{"name", control.name},
-                               {"kind", control.kind == control_kind::list ? "list" : "button"},
+                               {"kind", controlKindName(control.kind)},
                                {"enabled", control.enabled},
                                {"disabled_by", control.disabledBy},
                                {"properties", properties}};

@@ -9,7 +9,9 @@
 //                        "properties": { "index": "5", ... }, "selected": 5,
 //                        "items": [ { "index": 1, "text": "Camera 1" }, ... ] },
 //                      { "name": "Dest_2", "kind": "button", "latching": true, "lit": true,
-//                        "enabled": true, "properties": { "text": "Monitor 2", ... } } ] } ] } ],
+//                        "enabled": true, "properties": { "text": "Monitor 2", ... } },
+//                      { "name": "Routed", "kind": "label", "properties": { "text": "" }, ... }
+//                      ] } ] } ],
 //     "routers": [ { "device": 20, "name": "R7 SDI Router",
 //                    "destinations": [ { "number": 102, "source": 5, "package": "Studio A" } ] } ]
 //                    }

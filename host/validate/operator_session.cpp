@@ -15,10 +15,13 @@ std::string operator_session::nextLine(const emulator& host) {
     const desk* shown = host.deskNumbered(1);
     std::vector<const layout_control*> buttons;
     std::vector<const layout_control*> lists;
+    std::vector<const layout_control*> labels; // asked in queries, never clicked
     if (shown != nullptr && !shown->closed()) {
         for (const auto& [id, panel] : shown->panels()) {
             for (const layout_control& control : panel.controls) {
-                if (control.enabled) {
+                if (control.kind == control_kind::label) {
+                    labels.push_back(&control);
+                } else if (control.enabled) {
                     (control.kind == control_kind::list ? lists : buttons).push_back(&control);
                 }
             }
@@ -61,11 +64,12 @@ std::string operator_session::nextLine(const emulator& host) {
         }
         if (roll >= 90) {
             const std::size_t common = sizeof commonQueries / sizeof commonQueries[0];
-            const std::size_t choice = below(common + buttons.size() + lists.size());
-            const std::string text = choice < common ? commonQueries[choice]
-                                     : choice < common + buttons.size()
-                                         ? buttons[choice - common]->name
-                                         : lists[choice - common - buttons.size()]->name;
+            std::vector<const layout_control*> asked = buttons;
+            asked.insert(asked.end(), lists.begin(), lists.end());
+            asked.insert(asked.end(), labels.begin(), labels.end());
+            const std::size_t choice = below(common + asked.size());
+            const std::string text =
+                choice < common ? commonQueries[choice] : asked[choice - common]->name;
             return "query " + quotedWord(text);
         }
     }

@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -27,7 +28,8 @@ struct check_result {
     std::string id;
     check_finding finding;
     double seconds = 0.0;
-    std::string scenario; // the saved session, if any
+    std::string scenario;    // the saved session, if any
+    bool configured = false; // skipped because the configuration says so, with its reason
     // operator-session with several seeds: each seed's own result (seed in the id's place).
     std::vector<std::pair<std::uint64_t, check_result>> sessions;
 };
@@ -126,7 +128,7 @@ check_result runSession(const plugin_check& check, const validation_request& req
     }
     validation_settings playing = settings;
     playing.sessionFile = file.string();
-    check_result result{std::string(check.id), runInChild(check, playing), 0.0, {}, {}};
+    check_result result{std::string(check.id), runInChild(check, playing), 0.0, {}, false, {}};
     if (!outcomeFailsRun(result.finding.outcome)) {
         std::filesystem::remove(file);
         return result;
@@ -170,7 +172,7 @@ check_result runSessions(const plugin_check& check, const validation_request& re
     if (request.repeat <= 1) {
         return runSession(check, request);
     }
-    check_result total{std::string(check.id), {}, 0.0, {}, {}};
+    check_result total{std::string(check.id), {}, 0.0, {}, false, {}};
     std::vector<std::string> failing;
     validation_request each = request;
     for (std::int64_t n = 0; n < request.repeat; ++n) {
@@ -280,6 +282,51 @@ std::string summaryLine(const std::map<std::string, int>& counts, std::size_t ch
     return line + " (exit status " + std::to_string(status) + ")\n";
 }
 
+// After the summary, when checks were skipped: how many, for which reasons (each reason once,
+// with its checks), and what to do. Empty when none was.
+std::string skipLine(const std::vector<check_result>& results, bool strict) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> reasons;
+    std::size_t skipped = 0;
+    std::size_t configured = 0;
+    for (const check_result& each : results) {
+        if (each.finding.outcome != check_outcome::skipped) {
+            continue;
+        }
+        ++skipped;
+        configured += each.configured ? 1 : 0;
+        auto same = std::find_if(reasons.begin(), reasons.end(), [&](const auto& reason) {
+            return reason.first == each.finding.reason;
+        });
+        if (same == reasons.end()) {
+            reasons.push_back({each.finding.reason, {}});
+            same = std::prev(reasons.end());
+        }
+        same->second.push_back(each.id);
+    }
+    if (skipped == 0) {
+        return {};
+    }
+    std::string line = std::to_string(skipped) + " of " + std::to_string(results.size()) +
+                       (results.size() == 1 ? " check" : " checks") +
+                       (skipped == 1 ? " was" : " were") +
+                       " skipped and checked nothing, which is no pass.";
+    for (const auto& [reason, ids] : reasons) {
+        std::string named;
+        for (const std::string& id : ids) {
+            named += (named.empty() ? "" : ", ") + id;
+        }
+        line += " " + named + ": " + reason + ".";
+    }
+    if (configured == skipped) {
+        return line + " The configuration asks for them, each with its reason.\n";
+    }
+    const std::string which =
+        configured == 0 ? "a skip" : "a skip that the configuration did not ask for";
+    return line + (strict ? " With --strict " + which + " fails the run.\n"
+                          : " Mend that and validate again (--strict makes " + which +
+                                " fail the run).\n");
+}
+
 } // namespace
 
 std::string checkListing() {
@@ -320,6 +367,14 @@ int runValidation(const validation_request& request, std::ostream& report, std::
                                "\": there is no such file (build the plug-in, or name one with "
                                "--plugin)");
     }
+    // A folder named for the saved sessions is made now, so that a name that cannot be one stops
+    // the run before any check instead of after the session that failed.
+    std::filesystem::create_directories(request.scenarioFolder, error);
+    if (error || !std::filesystem::is_directory(request.scenarioFolder, error)) {
+        throw validation_error("cannot make the scenario folder \"" + request.scenarioFolder +
+                               "\"" + (error ? ": " + error.message() : std::string()) +
+                               "; choose another with --scenario-folder");
+    }
 
     std::ostream& lines = request.json ? progress : report;
     const std::string facilityName =
@@ -343,11 +398,12 @@ int runValidation(const validation_request& request, std::ostream& report, std::
             own.settings.timeout = limit->second;
             own.settings.timeoutSource = "timeouts in " + request.config.file;
         }
-        check_result result{id, {}, 0.0, {}, {}};
+        check_result result{id, {}, 0.0, {}, false, {}};
         if (const auto skip = request.config.skips.find(id); skip != request.config.skips.end()) {
             result.finding = {check_outcome::skipped, skip->second.reason + " (" +
                                                           request.config.file + ":" +
                                                           std::to_string(skip->second.line) + ")"};
+            result.configured = true;
         } else if (check->id == operatorSessionId) {
             result = runSessions(*check, own);
         } else {
@@ -359,12 +415,16 @@ int runValidation(const validation_request& request, std::ostream& report, std::
             lines << resultLine(result) << std::flush;
         }
         ++counts[std::string(outcomeName(result.finding.outcome))];
-        if (outcomeFailsRun(result.finding.outcome)) {
+        // --strict fails the skips the run could not help, not those the project configured.
+        if (outcomeFailsRun(result.finding.outcome) ||
+            (request.strict && result.finding.outcome == check_outcome::skipped &&
+             !result.configured)) {
             status = 1;
         }
         results.push_back(std::move(result));
     }
-    lines << summaryLine(counts, results.size(), status) << std::flush;
+    lines << summaryLine(counts, results.size(), status) << skipLine(results, request.strict)
+          << std::flush;
 
     if (request.json) {
         nlohmann::ordered_json document;

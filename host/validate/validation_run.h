@@ -14,8 +14,9 @@
 //
 // Output: one line per check as it finishes ("OUTCOME  ID  REASON"; with onlyFailed, none for a
 // check that passed), below operator-session's line one line per failing seed when it repeats,
-// then a summary. With json the lines go to progress instead and report gets one JSON document
-// at the end:
+// then a summary and, when checks were skipped, one line saying how many, why and what to do: a
+// skipped check checked nothing, which must not pass for a pass. With json the lines go to
+// progress instead and report gets one JSON document at the end:
 //   {"plugin", "facility", "panel_path", "seed", "messages", "timeout",
 //    "checks": [{"id", "outcome", "reason", "seconds", "scenario"}],   scenario: a path or null
 //    "counts": {"passed", "failed", "skipped", "warning", "crashed", "timed-out"}, "status"}
@@ -25,9 +26,10 @@
 // with json, else on report).
 //
 // Called by the command line on the program's main thread, with no other threads running (it
-// forks). The exit status: 0 when no check failed, crashed or timed out, 1 otherwise. Problems
-// that keep the run from starting (no plug-in file, an unknown id, a folder that cannot be
-// written) throw validation_error before any check runs: status 2.
+// forks). The exit status: 0 when no check failed, crashed or timed out (nor, with strict, was
+// skipped), 1 otherwise. The scenario folder is made first when it does not exist. Problems
+// that keep the run from starting (no plug-in file, an unknown id, a folder that cannot be made
+// or written) throw validation_error before any check runs: status 2.
 #pragma once
 
 #include "plugin_checks.h"
@@ -53,6 +55,7 @@ struct validation_request {
     bool onlyFailed = false;
     std::string junitFile; // empty: no JUnit report
     bool githubReport = false;
+    bool strict = false; // a skipped check fails the run
 };
 
 int runValidation(const validation_request& request, std::ostream& report, std::ostream& progress);

@@ -13,6 +13,7 @@
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
 std::string text(const zeth_string& value) {
@@ -23,6 +24,7 @@ struct commandRow {
     const char* label;
     std::function<void(probe_panel&)> call;
     const char* expected;
+    std::vector<std::string> following = {}; // the commands after it, for a call that sends more
 };
 
 TEST(commands, send_the_exact_texts) {
@@ -96,6 +98,55 @@ TEST(commands, send_the_exact_texts) {
          "RR 9 10 999"},
         {"longer numbers", [](probe_panel& p) { p.pollRevertives(1000, -99, 123456789); },
          "RP 1000 -99 123456789"},
+        // The forms that name the panel's own identifier, given once (the table's panel: "7").
+        {"disableControl own panel", [](probe_panel& p) { p.disableControl("Take"); },
+         "CD '7' 'Take'"},
+        {"enableControl own panel",
+         [](probe_panel& p) {
+             p.enableControl({"Dest_%1", 2});
+         },
+         "CE '7' 'Dest_2'"},
+        {"textSet own panel", [](probe_panel& p) { p.textSet("text", "done", "Status"); },
+         "TP 'text=done' '7' 'Status'"},
+        {"textSetRaw own panel", [](probe_panel& p) { p.textSetRaw("select=-1", "Sources"); },
+         "TP 'select=-1' '7' 'Sources'"},
+        {"textGet own panel",
+         [](probe_panel& p) {
+             zeth_string r;
+             p.textGet("video_id", "Dest_1", r);
+         },
+         "TG '7' 'Dest_1' 'video_id'"},
+        {"showPanel own panel", [](probe_panel& p) { p.showPanel("x.zeth_ui"); },
+         "PS '7' 'x.zeth_ui'"},
+        // A set of destinations in one call: one command each, in order, as R7_DESK registers.
+        {"registerRevertives a set",
+         [](probe_panel& p) {
+             p.registerRevertives(12, {101, 102, 103, 104});
+         },
+         "RR 12 101 101",
+         {"RR 12 102 102 'ADD'", "RR 12 103 103 'ADD'", "RR 12 104 104 'ADD'"}},
+        {"registerRevertives a set, adding",
+         [](probe_panel& p) {
+             p.registerRevertives(7, {5, 5}, revertive_registration::add);
+         },
+         "RR 7 5 5 'ADD'",
+         {"RR 7 5 5 'ADD'"}},
+        {"registerRevertives from an array",
+         [](probe_panel& p) {
+             const int destinations[] = {0, 201, 202};
+             p.registerRevertives(21, destinations + 1, 2);
+             p.registerRevertives(21, destinations, 0); // none: nothing sent
+         },
+         "RR 21 201 201",
+         {"RR 21 202 202 'ADD'"}},
+        {"pollRevertives a set",
+         [](probe_panel& p) {
+             const int destinations[] = {103, -1};
+             p.pollRevertives(12, {101});
+             p.pollRevertives(12, destinations, 2);
+         },
+         "RP 12 101 101",
+         {"RP 12 103 103", "RP 12 -1 -1"}},
         // The same texts finished at compile time.
         {"finished disableControl",
          [](probe_panel& p) {
@@ -148,9 +199,11 @@ TEST(commands, send_the_exact_texts) {
     };
     for (const commandRow& row : rows) {
         recording_host host;
-        probe_panel panel(&host, "");
+        probe_panel panel(&host, "", "7");
         row.call(panel);
-        EXPECT_THAT(host.commands(), ElementsAre(row.expected)) << row.label;
+        std::vector<std::string> expected = {row.expected};
+        expected.insert(expected.end(), row.following.begin(), row.following.end());
+        EXPECT_THAT(host.commands(), ElementsAreArray(expected)) << row.label;
         EXPECT_THAT(host.violations(), IsEmpty()) << row.label;
     }
 }
@@ -329,11 +382,20 @@ TEST(commands, replies_of_the_other_commands_stay_the_hosts) {
     EXPECT_THAT(host.violations(), IsEmpty());
 }
 
-TEST(commands, debugLog_fills_nine_markers_once) {
+TEST(commands, debugLog_fills_as_many_markers_as_it_is_given_texts_once) {
     debug_capture debug;
     zeth_script_helper::debugLog("%1-%2-%3-%4-%5-%6-%7-%8-%9", "a", "b", "c", "d", "e", "f", "g",
                                  "h", "%1");
-    EXPECT_THAT(debug.messages(), ElementsAre("a-b-c-d-e-f-g-h-%1"));
+    const zeth_string nine[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    zeth_script_helper::debugLog("%9%8%7%6%5%4%3%2%1", nine[0], nine[1], nine[2], nine[3], nine[4],
+                                 nine[5], nine[6], nine[7], nine[8]);
+    zeth_script_helper::debugLog("nothing to fill: %1");
+    zeth_script_helper::debugLog("%2 after %1, %3 stays", zeth_string("a"), "%2");
+    zeth_script_helper::debugLog("%1%2%3%4%5%6%7%8%9%10%11", "a", "b", "c", "d", "e", "f", "g", "h",
+                                 "i", "j", "k");
+    EXPECT_THAT(debug.messages(),
+                ElementsAre("a-b-c-d-e-f-g-h-%1", "987654321", "nothing to fill: %1",
+                            "%2 after a, %3 stays", "abcdefghijk"));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "debug_capture.h"
 #include "probe_panel.h"
 #include "recording_host.h"
 
@@ -29,6 +30,21 @@ public:
     void onHostEvent7(int& value) override {
         calls.push_back("event7 " + std::to_string(value));
         value = 0;
+    }
+};
+
+// A panel that leaves control events to the framework: list picks and clicks of its own panel.
+class pick_probe : public probe_panel {
+public:
+    using probe_panel::probe_panel;
+    void onButton(controlEvent& event) override { zeth_script_helper::onButton(event); }
+    void onListPick(const zeth_string& list, int item) override {
+        calls.push_back("pick " + std::string(list) + " " + std::to_string(item));
+        throwIfAsked();
+    }
+    void onClick(const zeth_string& control) override {
+        calls.push_back("click " + std::string(control));
+        throwIfAsked();
     }
 };
 
@@ -126,21 +142,73 @@ TEST(notify, release_ignores_texts_it_did_not_hand_out) {
     EXPECT_EQ(panel.notify(answer, 5), nullptr) << "a second release is ignored";
 }
 
-TEST(notify, no_exception_leaves_notify) {
+TEST(notify, the_default_control_handler_passes_on_picks_and_clicks_of_its_own_panel) {
+    struct row {
+        const char* panelId;
+        const char* control;
+        const char* parameter; // nullptr: a null word 4
+        const char* call;      // nullptr: none
+    };
+    const row rows[] = {
+        {"7", "Sources", "index=5", "pick Sources 5"},
+        {"7", "Sources", "index=-1", "pick Sources -1"},
+        {"7", "Sources", "index=abc", "pick Sources 0"},
+        {"7", "Take", "click", "click Take"},
+        {"7", "Take", nullptr, "click Take"},
+        {"7", "Dest_1", "select=3", "click Dest_1"},
+        {"1", "Take", "click", nullptr},
+        {"7x", "Sources", "index=5", nullptr},
+    };
+    for (const row& r : rows) {
+        recording_host host;
+        pick_probe panel(&host, "", "7");
+        const decodePropertyString parameter(r.parameter != nullptr ? r.parameter : "");
+        zeth_event_record event{nullptr, nullptr, r.panelId, r.control,
+                                r.parameter != nullptr ? &parameter : nullptr};
+        EXPECT_EQ(panel.notify(&event, 2), nullptr);
+        const std::string label = std::string(r.panelId) + " " + r.control;
+        if (r.call != nullptr) {
+            EXPECT_THAT(panel.calls, ElementsAre(r.call)) << label;
+        } else {
+            EXPECT_THAT(panel.calls, IsEmpty()) << label;
+        }
+        EXPECT_THAT(host.commands(), IsEmpty()) << label;
+    }
+}
+
+TEST(notify, no_exception_leaves_notify_and_each_one_is_written_to_the_debug_output) {
     recording_host host;
-    probe_panel panel(&host, "");
+    pick_probe panel(&host, "");
     panel.throwFromHandlers = true;
     zeth_revertive_record revertive{1, 0, 2, 3};
-    const decodePropertyString parameter("index=1");
-    zeth_event_record event{nullptr, nullptr, "1", "Take", &parameter};
+    const decodePropertyString pick("index=1");
+    const decodePropertyString click("click");
+    zeth_event_record picked{nullptr, nullptr, "1", "Sources", &pick};
+    zeth_event_record clicked{nullptr, nullptr, "1", "Take", &click};
     panel.queryAnswer = "x";
+    const std::string longText(600, 'w');
+    debug_capture debug;
     EXPECT_NO_THROW({
         EXPECT_EQ(panel.notify(&revertive, 1), nullptr);
-        EXPECT_EQ(panel.notify(&event, 2), nullptr);
+        EXPECT_EQ(panel.notify(&picked, 2), nullptr);
         EXPECT_EQ(panel.notify(const_cast<char*>("q"), 3), nullptr);
         EXPECT_EQ(panel.notify(asDatum(1), 4), nullptr);
+        panel.thrownText = longText;
+        EXPECT_EQ(panel.notify(&clicked, 2), nullptr);
+        panel.thrownInt = true;
+        EXPECT_EQ(panel.notify(asDatum(-3), 4), nullptr);
     });
-    EXPECT_EQ(panel.calls.size(), 4U);
+    EXPECT_EQ(panel.calls.size(), 6U);
+    EXPECT_THAT(
+        debug.messages(),
+        ElementsAre("exception in handler onRevertive (message code 1): std::bad_alloc",
+                    "exception in handler onListPick (message code 2): std::bad_alloc",
+                    "exception in handler onQuery (message code 3): std::bad_alloc",
+                    "exception in handler onTimer (message code 4): std::bad_alloc",
+                    "exception in handler onClick (message code 2): " + longText.substr(0, 400),
+                    "exception in handler onTimer (message code 4): an exception that "
+                    "is not a std::exception"));
+    EXPECT_THAT(host.commands(), IsEmpty());
 }
 
 TEST(lifecycle, construction_keeps_host_and_copies_path_without_sending) {

@@ -1,10 +1,12 @@
 // probe_panel: the smallest concrete panel base. It records which handler ran with what, answers
-// queries with a text chosen by the test, and can be told to throw from a handler.
+// queries with a text chosen by the test, and can be told to throw from a handler: std::bad_alloc,
+// a std::runtime_error with thrownText when that is set, or an int when thrownInt is set.
 #pragma once
 
 #include "zeth_script_helper.h"
 
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -40,11 +42,20 @@ public:
     std::vector<std::string> calls;
     zeth_string queryAnswer;
     bool throwFromHandlers = false;
+    std::string thrownText;
+    bool thrownInt = false;
 
-private:
+protected:
     void throwIfAsked() const {
-        if (throwFromHandlers) {
-            throw std::bad_alloc();
+        if (!throwFromHandlers) {
+            return;
         }
+        if (thrownInt) {
+            throw 42;
+        }
+        if (!thrownText.empty()) {
+            throw std::runtime_error(thrownText);
+        }
+        throw std::bad_alloc();
     }
 };

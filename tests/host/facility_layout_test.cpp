@@ -169,6 +169,17 @@ TEST(layout, theBuiltInLayoutHasEveryControlTheDeskNeeds) {
     EXPECT_EQ(shown.control("videolevel")->properties.at("pixmap"), "/images/SmallTick.png");
 }
 
+TEST(layout, aLabelHasATextFromTheStart) {
+    const layout shown = parseLayout("[[control]]\nname = \"Status\"\nkind = \"label\"\n"
+                                     "[[control]]\nname = \"Done\"\nkind = \"label\"\n"
+                                     "properties = { text = \"ready\" }\n",
+                                     "labels.zeth_ui");
+    EXPECT_EQ(shown.control("Status")->kind, control_kind::label);
+    EXPECT_EQ(layout::reading(*shown.control("Status"), "text"), "text=");
+    EXPECT_EQ(layout::reading(*shown.control("Done"), "text"), "text=ready");
+    EXPECT_EQ(shown.firstList(), nullptr);
+}
+
 TEST(layout, readingsAreKeyEqualsValue) {
     layout_control control;
     control.properties = {{"b", "2"}, {"a", "1"}};
@@ -200,6 +211,10 @@ INSTANTIATE_TEST_SUITE_P(
         wrong_file{"[[control]]\nname = \"A\"\n[[control]]\nname = \"A\"\n", "given twice", 3},
         wrong_file{"[[control]]\nname = \"A\"\nitems = { device = \"D\" }\n",
                    "only a list has items", 3},
+        wrong_file{"[[control]]\nname = \"A\"\nkind = \"label\"\nitems = { device = \"D\" }\n",
+                   "only a list has items", 4},
+        wrong_file{"[[control]]\nname = \"A\"\nkind = \"label\"\nlatching = true\n",
+                   "a label cannot latch", 4},
         wrong_file{"[[control]]\nname = \"A\"\nproperties = { x = 1.5 }\n",
                    "must be a text or a whole number", 3},
         wrong_file{"[[control]]\nname = \"\"\n", "needs a name", 1},

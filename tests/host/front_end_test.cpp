@@ -1,7 +1,9 @@
 // The command line: exit statuses (0 all held, 1 an expectation or the contract failed, 2 the
 // run could not start) and the messages for what stopped a run.
 #include "front_end.h"
+#include "scenario_language.h"
 #include "scripted_host.h"
+#include "violation_kind.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -131,6 +133,36 @@ TEST(front_end, exitsTwoWithAMessageWhenTheRunCannotStart) {
     EXPECT_EQ(ownPlant.status, 2);
     EXPECT_THAT(ownPlant.err, HasSubstr("takes the facility from --facility"));
 #endif
+}
+
+// zeth-host help answers without a plug-in, and its references name every form of the language
+// and every violation id, so that a new one cannot go undocumented.
+TEST(front_end, helpNeedsNoPluginAndItsReferencesNameEveryFormAndViolation) {
+    const finished topics = run({"--plugin", "/nonexistent/panel.so", "help"});
+    EXPECT_EQ(topics.status, 0) << topics.err;
+    for (const char* topic :
+         {"scenario-language", "events", "facility", "layout", "http-routes", "violations"}) {
+        EXPECT_THAT(topics.out, HasSubstr("  " + std::string(topic) + " ")) << topic;
+        const finished one = run({"help", topic});
+        EXPECT_EQ(one.status, 0) << topic;
+        EXPECT_GT(one.out.size(), 400u) << topic;
+    }
+    const std::string language = run({"help", "scenario-language"}).out;
+    for (const scenario_form& form : scenarioForms()) {
+        const std::string written =
+            form.expectation ? "`expect " + std::string(form.verb) : "`" + std::string(form.verb);
+        EXPECT_THAT(language, HasSubstr(written)) << form.form;
+    }
+    const std::string violations = run({"help", "violations"}).out;
+    for (const violation_kind kind : allViolationKinds()) {
+        const std::string id(violationId(kind));
+        EXPECT_THAT(language, HasSubstr("`" + id + "`")) << id;
+        EXPECT_THAT(violations,
+                    HasSubstr("  " + id + "\n      " + std::string(violationDescription(kind))));
+    }
+    const finished unknown = run({"help", "formats"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_THAT(unknown.err, HasSubstr("no topic \"formats\"; zeth-host help lists them"));
 }
 
 TEST(front_end, jsonWritesOneObjectPerLine) {

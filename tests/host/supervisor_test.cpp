@@ -306,6 +306,14 @@ TEST(supervisor, surroundingsThatFailAreNeverAPass) {
     EXPECT_EQ(rejected.status, 1) << "a rejected line from a pipe fails the run";
     EXPECT_THAT(rejected.err, HasSubstr("expected a control name"));
 
+    // Without a plug-in the shell cannot start, yet its help still answers.
+    const finished noPlugin =
+        runHost({"shell", "--plugin", "/nonexistent/panel.so"}, "help\nclick Take\n");
+    EXPECT_EQ(noPlugin.status, 2);
+    EXPECT_THAT(noPlugin.err, HasSubstr("expect crosspoint ROUTER DEST = SOURCE"));
+    EXPECT_THAT(noPlugin.err, HasSubstr("no panel to act on: cannot load the plug-in "
+                                        "\"/nonexistent/panel.so\": there is no such file"));
+
     const finished full = runHost({}, "", "/dev/full");
     EXPECT_EQ(full.status, 2);
     EXPECT_THAT(full.err, HasSubstr("cannot write the transcript"));
@@ -824,15 +832,47 @@ TEST(validate, passesTheReferencePanelAndSaysWhyItCannotStart) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_THAT(unknown.err, HasSubstr("--list shows every id"));
 
-    // Without the layout the panel shows, the checks that act on it are skipped, not failed.
-    const finished noLayout =
-        runHost({"validate", "--plugin", ZETH_SCRIPTED_PLUGIN, "--panel-path",
-                 "/nonexistent/layouts#", "--only", "factory", "operator-session"},
-                "");
-    EXPECT_EQ(noLayout.status, 0) << noLayout.out;
+    // Without the layout the panel shows, the checks that act on it are skipped, not failed; the
+    // run says so after its summary, and --strict fails it. A scenario folder yet to be is made.
+    const std::filesystem::path sessions = workFolder() / "validate" / "sessions" / "new";
+    std::filesystem::remove_all(sessions);
+    const std::vector<std::string> noLayoutRun = {"validate",
+                                                  "--plugin",
+                                                  ZETH_SCRIPTED_PLUGIN,
+                                                  "--panel-path",
+                                                  "/nonexistent/layouts#",
+                                                  "--scenario-folder",
+                                                  sessions.string(),
+                                                  "--only",
+                                                  "factory",
+                                                  "operator-session"};
+    const finished noLayout = runHost(noLayoutRun, "");
+    EXPECT_EQ(noLayout.status, 0) << noLayout.out << noLayout.err;
     EXPECT_THAT(checkLine(noLayout.out, "factory"), ::testing::StartsWith("passed "));
     EXPECT_THAT(checkLine(noLayout.out, "operator-session"), ::testing::StartsWith("skipped "));
     EXPECT_THAT(checkLine(noLayout.out, "operator-session"), HasSubstr("--panel-path"));
+    EXPECT_THAT(noLayout.out, ::testing::ContainsRegex("\n1 of 2 checks was skipped and checked "
+                                                       "nothing[^\n]*operator-session: the "
+                                                       "panel's layout cannot be read[^\n]*"
+                                                       "--strict makes a skip fail the run"));
+    EXPECT_TRUE(std::filesystem::is_directory(sessions));
+    std::vector<std::string> strict = noLayoutRun;
+    strict.push_back("--strict");
+    const finished strictRun = runHost(strict, "");
+    EXPECT_EQ(strictRun.status, 1) << strictRun.out;
+    EXPECT_THAT(strictRun.out, HasSubstr("1 passed, 1 skipped (exit status 1)"));
+    // A skip the project's configuration asks for, with its reason, is no failure even so.
+    const std::filesystem::path config = workFolder() / "validate" / "skip_factory.toml";
+    std::ofstream(config) << "skip = { \"factory\" = \"checked by the project's own test\" }\n";
+    const finished configured = runHost({"validate", "--plugin", ZETH_SCRIPTED_PLUGIN, "--config",
+                                         config.string(), "--strict", "--only", "factory"},
+                                        "");
+    EXPECT_EQ(configured.status, 0) << configured.out << configured.err;
+    EXPECT_THAT(configured.out, HasSubstr("The configuration asks for them"));
+    const finished notAFolder =
+        runHost({"validate", "--scenario-folder", ZETH_SCRIPTED_PLUGIN}, "");
+    EXPECT_EQ(notAFolder.status, 2);
+    EXPECT_THAT(notAFolder.err, HasSubstr("cannot make the scenario folder"));
 }
 
 } // namespace

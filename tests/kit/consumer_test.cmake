@@ -1,11 +1,13 @@
 # The kit as a panel author meets it: installs the kit (component "kit") from this build into a
-# fresh prefix, configures and builds examples/xy_panel there as a project of its own with
-# find_package(zeth), checks what zeth_add_panel made of it, and runs the example's scenario with
-# the installed zeth-host. Each step says what failed and shows the tool's own output.
+# fresh prefix, runs the installed zeth-host from the kit alone (the demo, the shell's help, the
+# references, with no plug-in named), configures and builds examples/xy_panel there as a project
+# of its own with find_package(zeth), checks what zeth_add_panel made of it, and runs and
+# validates the example with the installed zeth-host. Each step says what failed and shows the
+# tool's own output.
 #
-# Usage: cmake -DBUILD_DIR=... -DEXAMPLE=... -DWORK=... -DGENERATOR=... -DCXX=... [-DNM=...]
-#              -P consumer_test.cmake
-foreach(variable BUILD_DIR EXAMPLE WORK GENERATOR CXX)
+# Usage: cmake -DBUILD_DIR=... -DEXAMPLE=... -DTHROWING=... -DTHROWING_SCENARIO=... -DWORK=...
+#              -DGENERATOR=... -DCXX=... [-DNM=...] -P consumer_test.cmake
+foreach(variable BUILD_DIR EXAMPLE THROWING THROWING_SCENARIO WORK GENERATOR CXX)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "consumer_test: ${variable} is not set")
     endif()
@@ -16,25 +18,76 @@ set(build ${WORK}/xy_panel)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
-# step(what COMMAND...): runs one step; on failure stops with what and the step's output.
+# step(what COMMAND...): runs one step; unless it exits with step_status (default 0) it stops
+# with what and the step's output. A step_input set before it is the step's standard input.
 function(step what)
     message(STATUS "${what}")
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    if(NOT status EQUAL 0)
-        message(FATAL_ERROR "${what} failed (${status}):\n${out}")
+    set(input)
+    if(step_input)
+        file(WRITE ${WORK}/input.txt "${step_input}")
+        set(input INPUT_FILE ${WORK}/input.txt)
+    endif()
+    if(NOT DEFINED step_status)
+        set(step_status 0)
+    endif()
+    execute_process(COMMAND ${ARGN} ${input} RESULT_VARIABLE status OUTPUT_VARIABLE out
+                    ERROR_VARIABLE out)
+    if(NOT status EQUAL step_status)
+        message(FATAL_ERROR "${what} ended with ${status}, not ${step_status}:\n${out}")
     endif()
     set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+# saying(what text): the last step's output must hold text.
+function(saying what text)
+    string(FIND "${step_output}" "${text}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "${what}: the output does not say \"${text}\":\n${step_output}")
+    endif()
 endfunction()
 
 step("installing the kit into ${prefix}"
      ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component kit)
 foreach(installed bin/zeth-host lib/cmake/zeth/zethConfig.cmake
                   lib/cmake/zeth/zethConfigVersion.cmake lib/cmake/zeth/zeth_add_panel.cmake
-                  include/zeth/zeth_panel_factory.h include/zeth/zeth_client_callback.h)
+                  include/zeth/zeth_panel_factory.h include/zeth/zeth_client_callback.h
+                  share/zeth/reference/scenario-language.md share/zeth/reference/events.md
+                  share/zeth/reference/facility.md share/zeth/reference/layout.md
+                  share/zeth/reference/http-routes.md share/zeth/examples/facility.toml
+                  share/zeth/examples/R7_DESK.zeth_ui share/zeth/examples/demo.zeth
+                  share/zeth/examples/xy_panel/CMakeLists.txt)
     if(NOT EXISTS ${prefix}/${installed})
         message(FATAL_ERROR "the installed kit has no ${installed}")
     endif()
 endforeach()
+
+# zeth-host from the kit alone: the demo plug-in is found in share/zeth/examples, and help needs
+# no plug-in at all.
+set(host ${prefix}/bin/zeth-host)
+step("running the demo with the installed zeth-host" ${host})
+saying("the demo" "the demo: passed")
+set(step_input "help\nquit\n")
+step("the installed zeth-host's shell, with help" ${host} shell)
+saying("the shell" "expect crosspoint ROUTER DEST = SOURCE")
+saying("the shell" "desk 1 | Sources none")
+set(step_input)
+step("zeth-host help with no plug-in to be had" ${host} --plugin ${WORK}/none.so help events)
+saying("zeth-host help events" "# What a panel receives")
+
+# A handler that throws is caught by the framework, which says so in one debug line: the installed
+# zeth-host reports it, and the run and validate's check fail (status 1).
+get_filename_component(throwing_folder ${THROWING} DIRECTORY)
+set(step_status 1)
+step("a handler's exception in a run" ${host} run --plugin ${THROWING} --panel-path
+     ${throwing_folder} ${THROWING_SCENARIO})
+saying("the run" "debug: exception in handler onClick (message code 2): the salvo has no destinations")
+saying("the run" "!! exception-in-handler:")
+saying("the run" "expect disabled Fire: ok")
+step("a handler's exception in validate" ${host} validate --plugin ${THROWING} --panel-path
+     ${throwing_folder} --only operator-session --messages 200 --scenario-folder
+     ${WORK}/sessions)
+saying("validate" "exception-in-handler: the framework caught an exception from the handler onClick")
+unset(step_status)
 
 # The example's own warnings are the project's: they fail the build.
 step("configuring ${EXAMPLE} against the installed kit"
@@ -63,7 +116,6 @@ endif()
 
 # host(what ARGS...): runs the installed zeth-host, which must exit with 0. Each further check of
 # the example by the installed host is one more host(...) step below.
-set(host ${prefix}/bin/zeth-host)
 function(host what)
     step("${what}" ${host} ${ARGN})
     message(STATUS "${step_output}")
