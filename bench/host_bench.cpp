@@ -21,6 +21,7 @@
 #include "call_monitor.h"
 #include "counting_allocator.h"
 #include "emulator.h"
+#include "smoke_main.h"
 #if defined(ZETH_HOST_SERVE)
 #include "state_changes.h"
 #include "state_document.h"
@@ -34,7 +35,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <ostream>
@@ -224,7 +224,7 @@ void stateAfterAnAction(benchmark::State& state) {
     emulator_options options;
     options.messageLimit = std::numeric_limits<std::int64_t>::max();
     emulator host(builtinFacility(), builtinLayouts(), options, record);
-    state_changes changes(host);
+    state_changes changes([&host]() -> const emulator& { return host; });
     record.attach(changes);
     host.start(count);
     changes.take(stateFields(host, true, 1));
@@ -247,58 +247,43 @@ void stateAfterAnAction(benchmark::State& state) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> arguments;
-    bool smoke = false;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--smoke") == 0) {
-            smoke = true;
+    return runBenchmarks(argc, argv, [](bool smoke) {
+        auto* registered = benchmark::RegisterBenchmark("operatorCycles", operatorCycles)
+                               ->Unit(benchmark::kMillisecond)
+                               ->Iterations(1);
+        if (smoke) {
+            registered->Arg(50);
         } else {
-            arguments.push_back(argv[i]);
+            registered->Arg(25000)->Arg(50000)->Arg(100000);
         }
-    }
-    auto* registered = benchmark::RegisterBenchmark("operatorCycles", operatorCycles)
-                           ->Unit(benchmark::kMillisecond)
-                           ->Iterations(1);
-    if (smoke) {
-        registered->Arg(50);
-    } else {
-        registered->Arg(25000)->Arg(50000)->Arg(100000);
-    }
-    auto* messages = benchmark::RegisterBenchmark("hostMessages", hostMessages)
-                         ->Unit(benchmark::kMillisecond)
-                         ->Iterations(1)
-                         ->ArgNames({"transcript", "rounds"});
-    const int rounds = smoke ? 20 : 20000;
-    messages->Args({0, rounds})->Args({1, rounds});
-    auto* startUp = benchmark::RegisterBenchmark("desksStartUp", desksStartUp)
-                        ->Unit(benchmark::kMillisecond)
-                        ->ArgName("desks");
-    auto* heard = benchmark::RegisterBenchmark("crosspointHeardByAll", crosspointHeardByAll)
-                      ->Unit(benchmark::kMicrosecond)
-                      ->ArgName("desks");
-    if (smoke) {
-        startUp->Arg(10)->Iterations(1);
-        heard->Arg(10)->Iterations(1);
-    } else {
-        startUp->Arg(10)->Arg(100)->Arg(1000)->Iterations(3);
-        heard->Arg(10)->Arg(100)->Arg(1000);
-    }
+        auto* messages = benchmark::RegisterBenchmark("hostMessages", hostMessages)
+                             ->Unit(benchmark::kMillisecond)
+                             ->Iterations(1)
+                             ->ArgNames({"transcript", "rounds"});
+        const int rounds = smoke ? 20 : 20000;
+        messages->Args({0, rounds})->Args({1, rounds});
+        auto* startUp = benchmark::RegisterBenchmark("desksStartUp", desksStartUp)
+                            ->Unit(benchmark::kMillisecond)
+                            ->ArgName("desks");
+        auto* heard = benchmark::RegisterBenchmark("crosspointHeardByAll", crosspointHeardByAll)
+                          ->Unit(benchmark::kMicrosecond)
+                          ->ArgName("desks");
+        if (smoke) {
+            startUp->Arg(10)->Iterations(1);
+            heard->Arg(10)->Iterations(1);
+        } else {
+            startUp->Arg(10)->Arg(100)->Arg(1000)->Iterations(3);
+            heard->Arg(10)->Arg(100)->Arg(1000);
+        }
 #if defined(ZETH_HOST_SERVE)
-    auto* served = benchmark::RegisterBenchmark("stateAfterAnAction", stateAfterAnAction)
-                       ->Unit(benchmark::kMicrosecond)
-                       ->ArgNames({"desks", "change"});
-    if (smoke) {
-        served->Args({10, 0})->Args({10, 1})->Iterations(2);
-    } else {
-        served->Args({1000, 0})->Args({1000, 1});
-    }
+        auto* served = benchmark::RegisterBenchmark("stateAfterAnAction", stateAfterAnAction)
+                           ->Unit(benchmark::kMicrosecond)
+                           ->ArgNames({"desks", "change"});
+        if (smoke) {
+            served->Args({10, 0})->Args({10, 1})->Iterations(2);
+        } else {
+            served->Args({1000, 0})->Args({1000, 1});
+        }
 #endif
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    });
 }

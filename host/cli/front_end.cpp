@@ -3,6 +3,7 @@
 #include "builtin_files.h"
 #include "help_topics.h"
 #include "json_transcript.h"
+#include "program_location.h"
 #include "scenario_batch.h"
 #include "scenario_runner.h"
 #include "shell.h"
@@ -54,6 +55,7 @@ struct command_line {
     std::string bind = "127.0.0.1";
     int port = 8270;
     bool virtualClock = false;
+    bool watch = true;
 };
 
 void addOptions(CLI::App& app, command_line& options) {
@@ -275,6 +277,13 @@ int runFrontEnd(int argc, char** argv) {
         ->capture_default_str();
     serve->add_flag("--virtual", options.virtualClock,
                     "Virtual clock: time passes only when the page steps it");
+    serve->add_flag("--watch,!--no-watch", options.watch,
+                    "Reload the plug-in when it is rebuilt, replaying the session (default: on)");
+    serve
+        ->add_option("--scenario-folder", options.scenarioFolder,
+                     "Where the page saves the session as a scenario, and opens saved ones")
+        ->check(CLI::ExistingDirectory)
+        ->capture_default_str();
 #endif
     app.require_subcommand(0, 1);
     try {
@@ -302,12 +311,20 @@ int runFrontEnd(int argc, char** argv) {
     try {
 #if defined(ZETH_HOST_SERVE)
         if (serve->parsed()) {
-            serve_request request{makeSetup(options),  {},          {},
-                                  options.callTimeout, &std::cout,  options.inProcess,
-                                  options.bind,        options.port};
+            serve_request request;
+            request.setup = makeSetup(options);
+            request.callTimeout = options.callTimeout;
+            request.output = &std::cout;
+            request.inProcess = options.inProcess;
+            request.bind = options.bind;
+            request.port = options.port;
             request.setup.options.realtime = !options.virtualClock;
             request.pluginFile =
                 options.pluginFile.empty() ? defaultPluginPath() : options.pluginFile;
+            request.facilityFile = options.facilityFile;
+            request.watch = options.watch;
+            request.scenarioFolder = options.scenarioFolder;
+            request.program = programFile().string();
             for (const batch_file& file : readScenarios(options)) {
                 if (!file.play) {
                     throw scenario_error(file.problem);

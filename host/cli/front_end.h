@@ -14,7 +14,9 @@
 //   zeth-host help [TOPIC]                   the references (help_topics.h); needs no plug-in
 //   zeth-host serve [OPTIONS] [SCENARIO...]  the desks in a browser (serve_command.h); also
 //                                            --port N (default 8270), --bind ADDRESS (default
-//                                            127.0.0.1), --virtual
+//                                            127.0.0.1), --virtual, --no-watch (watching the
+//                                            plug-in for rebuilds is the default),
+//                                            --scenario-folder DIR (default .)
 //
 // Options: --facility FILE, --plugin FILE, --panel-path DIR, --panels N, --realtime, --json.
 // Exit status: 0 when every expectation was met and no contract was broken, 1 when one was not,

@@ -2,11 +2,20 @@
 
 #include "console.h"
 #include "desk_server.h"
-#include "scenario_language.h"
+#include "hot_reload.h"
+#include "live_desks.h"
+#include "platform_error.h"
+#include "plugin_loader.h"
+#include "private_folder.h"
+#include "reload_routes.h"
+#include "session_routes.h"
 #include "supervisor.h"
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -27,83 +36,110 @@ public:
     std::string report;
 };
 
-// The desks and their server, in the process that holds the plug-in.
-int serveDesks(const serve_request& request, scenario_setup setup, http_endpoint& endpoint,
-               event_stream& stream, transcript& record, std::ostream& messages,
-               const std::string& crashReport) {
-    record.attach(stream);
-    emulator host(setup.plant, setup.layouts, setup.options, record);
-    scenario_runner runner(host, record);
-    int desks = setup.defaultDesks;
-    for (const scenario& opening : request.openings) {
-        desks = opening.panels.value_or(desks);
+// The folder of the plug-in's copies: private to this run, removed when it ends.
+class copies_folder {
+public:
+    copies_folder() {
+        try {
+            path = makePrivateFolder("zeth-host-serve-").string();
+        } catch (const platform_error& error) {
+            throw serve_error(std::string("no folder for the plug-in's copies: ") + error.what() +
+                              "; set TMPDIR, or serve with --no-watch");
+        }
     }
+    ~copies_folder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    copies_folder(const copies_folder&) = delete;
+    copies_folder& operator=(const copies_folder&) = delete;
+
+    std::string path;
+};
+
+// Which build the desks run, as a session's heading names it.
+std::string buildText(const std::optional<plugin_build>& serving) {
+    return serving ? "build " + std::to_string(serving->number) + ", of " + serving->modified
+                   : std::string();
+}
+
+// The desks and their server, in the process that holds the plug-in.
+int serveDesks(const serve_request& request, const scenario_setup& setup, http_endpoint& endpoint,
+               event_stream& stream, transcript& record, std::ostream& messages,
+               const std::string& crashReport, const std::string& copies) {
+    record.attach(stream);
     transcript_entry banner;
     banner.kind = entry_kind::banner;
     banner.text = "zeth-host serve: " + setup.description;
     record.add(banner);
-    desk_server server(endpoint, host, stream,
-                       languageHooks(host, runner, desks, request.openings, messages),
-                       {crashReport});
+
+    int desks = setup.defaultDesks;
+    for (const scenario& opening : request.openings) {
+        desks = opening.panels.value_or(desks);
+    }
+    live_setup live{setup.plant, setup.layouts,    setup.options,
+                    desks,       request.openings, request.facilityFile};
+    std::optional<plugin_builds> builds;
+    if (request.watch) {
+        builds.emplace(request.pluginFile, copies);
+        try {
+            std::optional<plugin_build> serving = builds->serving();
+            serving = serving ? serving : builds->accept(builds->copyCandidate());
+            live.options.pluginPath = serving->file;
+        } catch (const plugin_error& error) {
+            // No build yet: the desks cannot start, and the first build to settle starts them.
+            messages << "zeth-host serve: " << error.what() << '\n' << std::flush;
+        }
+    }
+    live_desks served(live, record, messages);
+    desk_server server(endpoint, served, stream, {crashReport});
+    desk_routes& routes = server.desks();
+    std::optional<hot_reload> reload;
+    if (builds) {
+        reload_setting setting;
+        setting.trial = {request.program, setup.options.panelPath, request.callTimeout,
+                         setup.options.messageLimit, setup.options.timerLimit};
+        setting.sessionFile = (std::filesystem::path(copies) / "session.zeth").string();
+        reload_hooks hooks;
+        hooks.onEmulatorThread = [&server](std::function<void()> work) {
+            return server.onEmulatorThread(std::move(work));
+        };
+        hooks.session = [&served] { return served.snapshot(); };
+        hooks.takeOver = [&served, &routes](const plugin_build& build,
+                                            const session_snapshot& snapshot) {
+            if (routes.running()) {
+                served.rebuild(build.file, snapshot.text);
+                routes.desksRemade();
+            } else {
+                // Desks that had stopped (or never started) start afresh on the new build.
+                const std::string before = served.pluginFile();
+                served.usePlugin(build.file);
+                routes.startDesks();
+                if (!routes.running()) {
+                    served.usePlugin(before);
+                    throw std::runtime_error(routes.currentState().value("stopped", ""));
+                }
+            }
+        };
+        hooks.reported = [&stream](const reload_report& report) { publishReload(stream, report); };
+        reload.emplace(*builds, setting, hooks);
+    }
+    addReloadRoutes(server.routes(), routes, request.pluginFile, reload ? &*reload : nullptr);
+    session_routes sessions(
+        server.routes(), routes, served,
+        {request.scenarioFolder, request.pluginFile, setup.options.panelPath,
+         [&reload] { return buildText(reload ? reload->serving() : std::nullopt); }});
+    if (reload) {
+        reload->watch();
+    }
     server.run(stopRequested);
+    if (reload) {
+        reload->stop();
+    }
     return 0;
 }
 
 } // namespace
-
-serve_hooks languageHooks(emulator& host, scenario_runner& runner, int desks,
-                          const std::vector<scenario>& openings, std::ostream& messages) {
-    auto lineNumber = std::make_shared<int>(0);
-    serve_hooks hooks;
-    hooks.start = [&host, &runner, desks, &openings, &messages] {
-        try {
-            // The first scenario's host answers at its top hold for the start-up too.
-            std::size_t first = 0;
-            if (!openings.empty()) {
-                for (; first < hostOpening(openings.front(), 0); ++first) {
-                    runner.run(openings.front().steps[first]);
-                }
-            }
-            host.start(desks);
-            host.showViews();
-            for (const scenario& opening : openings) {
-                for (std::size_t next = &opening == &openings.front() ? first : 0;
-                     next < opening.steps.size(); ++next) {
-                    runner.run(opening.steps[next]);
-                }
-            }
-        } catch (const std::exception& error) {
-            messages << "zeth-host: " << error.what() << '\n' << std::flush;
-            throw;
-        }
-    };
-    hooks.line = [&runner, lineNumber](const std::string& text) {
-        const std::string word = text.substr(0, text.find_first_of(" \t\r"));
-        if (word == "help") {
-            return line_outcome{line_outcome::verdict::done, scenarioHelp()};
-        }
-        if (word == "quit" || word == "exit") {
-            return line_outcome{line_outcome::verdict::unparsable,
-                                "the page does not stop zeth-host: press Ctrl-C where it runs"};
-        }
-        std::optional<scenario_step> step;
-        try {
-            step = parseScenarioLine(text, "page", ++*lineNumber);
-        } catch (const scenario_error& error) {
-            return line_outcome{line_outcome::verdict::unparsable, error.what()};
-        }
-        if (step) {
-            const int before = runner.notCarriedOut();
-            runner.run(*step);
-            if (runner.notCarriedOut() > before) {
-                return line_outcome{line_outcome::verdict::notCarriedOut, {}};
-            }
-        }
-        return line_outcome{};
-    };
-    hooks.currentDesk = [&runner] { return runner.currentDesk(); };
-    return hooks;
-}
 
 int runServe(const serve_request& request, transcript& record, std::ostream& messages) {
     http_endpoint endpoint(request.bind, request.port);
@@ -119,6 +155,10 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
     record.attach(crashes);
     event_stream stream;
     std::string crashReport;
+    std::optional<copies_folder> copies;
+    if (request.watch) {
+        copies.emplace();
+    }
     while (true) {
         const supervised_body body = [&](supervised_run& child) {
             scenario_setup watched = request.setup;
@@ -126,7 +166,7 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
             watched.options.viewsOfEveryDeskUpTo = desk_server::viewsOfEveryDeskUpTo;
             watched.options.debugOutput = child.debugOutput;
             return serveDesks(request, watched, endpoint, stream, child.record, child.messages,
-                              crashReport);
+                              crashReport, copies ? copies->path : std::string());
         };
         crashes.report.clear();
         const int status =

@@ -11,10 +11,13 @@
 // serves the page on the same socket: the page shows the supervisor's line and offers to start
 // the desks again. With --in-process everything runs in zeth-host's own process, for a debugger.
 //
+// Watching (the default): the desks run a copy of the plug-in file, kept in a private folder
+// made here (and removed at the end), and a rebuilt plug-in is reloaded (hot_reload.h); a new
+// child after a crash starts on the build that served last.
+//
 // Called once, on the program's main thread, with no other thread running.
 #pragma once
 
-#include "desk_server.h"
 #include "scenario_parser.h"
 #include "scenario_runner.h"
 #include "transcript.h"
@@ -26,19 +29,17 @@
 struct serve_request {
     scenario_setup setup;           // realtime unless --virtual
     std::vector<scenario> openings; // played in order once the desks exist
-    std::string pluginFile;         // named in the supervisor's reports
+    std::string pluginFile;         // named in the supervisor's reports; watched
     double callTimeout = 10.0;
     const std::ostream* output = nullptr; // the transcript's stream, watched for write failures
     bool inProcess = false;
     std::string bind = "127.0.0.1";
     int port = 8270;
+    bool watch = true;                // reload the plug-in when it is rebuilt
+    std::string scenarioFolder = "."; // where the page saves and opens scenarios
+    std::string program;              // zeth-host itself, for the reload's trials
+    std::string facilityFile;         // --facility; empty: the built-in facility
 };
-
-// The scenario language for the page (desk_server.h): start creates desks on host and plays
-// openings with runner; line carries out one line as the shell does. host, runner, openings and
-// messages must outlive the hooks. Used on the emulator's thread only.
-serve_hooks languageHooks(emulator& host, scenario_runner& runner, int desks,
-                          const std::vector<scenario>& openings, std::ostream& messages);
 
 // Returns the exit status: 0 after a signal closed the desks; 2 when the address cannot be used
 // or the run could not go on. Throws serve_error (http_endpoint.h) for an unusable address.

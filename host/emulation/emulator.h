@@ -124,6 +124,8 @@ public:
     // A crosspoint made by someone else than the panels; registered desks hear of it.
     action_result routeBehind(std::int32_t device, std::int32_t destination, std::int32_t source);
 
+    // From now on the clock follows the wall clock, from its present time (virtual_clock.h).
+    void followWallClock() { time.followWallClock(); }
     // Writes the one-line views of every desk (but see viewsOfEveryDeskUpTo) and of the routers.
     void showViews();
     // Delivers whatever is due now (after each action; needed only by the interactive shell

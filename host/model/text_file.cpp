@@ -127,3 +127,17 @@ std::string readTextFile(const std::string& path) {
     checkText(text, path);
     return text;
 }
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        if (!lines.back().empty() && lines.back().back() == '\r') {
+            lines.back().pop_back();
+        }
+        start = end + 1;
+    }
+    return lines;
+}

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class text_file_error : public std::runtime_error {
 public:
@@ -23,6 +24,9 @@ constexpr std::uintmax_t maxTextFileBytes = 16u * 1024u * 1024u;
 
 // The file's text, without a leading byte-order mark. Throws text_file_error.
 std::string readTextFile(const std::string& path);
+
+// The text's lines, without their line ends ("\n", or "\r\n"); a last line without one counts.
+std::vector<std::string> splitLines(const std::string& text);
 
 // The length of the UTF-8 sequence starting at text[at], or 0 when there is none: no overlong
 // forms, no surrogates, nothing above U+10FFFF, nothing past the end of text.

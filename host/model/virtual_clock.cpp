@@ -15,6 +15,11 @@ void virtual_clock::advanceTo(std::int64_t time) {
     current = time;
 }
 
+void virtual_clock::followWallClock() {
+    paced = true;
+    start = std::chrono::steady_clock::now() - std::chrono::milliseconds(current);
+}
+
 std::int64_t virtual_clock::wallTime() const {
     if (!paced) {
         return current;

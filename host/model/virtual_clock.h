@@ -18,6 +18,9 @@ public:
     // Moves the clock to time; a time in the past leaves it where it is. In real time it first
     // sleeps until the wall clock reaches that time.
     void advanceTo(std::int64_t time);
+    // From now on the clock follows the wall clock, going on from its present time (a run replayed
+    // on the virtual clock that then goes on live).
+    void followWallClock();
     // How far the wall clock has got since the run began; in virtual time, now().
     std::int64_t wallTime() const;
 

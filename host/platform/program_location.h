@@ -6,3 +6,5 @@
 
 // The folder of the running program's file; the current folder when the system cannot say.
 std::filesystem::path programDirectory();
+// The running program's own file, for starting it again; empty when the system cannot say.
+std::filesystem::path programFile();

@@ -521,6 +521,29 @@ std::string quotedWord(const std::string& text) {
     return quoted + '"';
 }
 
+bool isExpectation(scenario_step::kind what) {
+    switch (what) {
+    case scenario_step::kind::expectCrosspoint:
+    case scenario_step::kind::expectEnabled:
+    case scenario_step::kind::expectProperty:
+    case scenario_step::kind::expectCommand:
+    case scenario_step::kind::expectCommands:
+    case scenario_step::kind::expectDebug:
+    case scenario_step::kind::expectAnswer:
+    case scenario_step::kind::expectTimers:
+    case scenario_step::kind::expectRefused:
+    case scenario_step::kind::expectViolation:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string scenarioWord(const std::string& text) {
+    const bool bare = !text.empty() && text.find_first_of(" \t\r\n#\"\\") == std::string::npos;
+    return bare ? text : quotedWord(text);
+}
+
 std::optional<scenario_step> parseScenarioLine(const std::string& line, const std::string& origin,
                                                int number) {
     try {

@@ -128,6 +128,10 @@ struct scenario_step {
     bool null = false;              // expect answer null, host answers ... with null
 };
 
+// Whether a step of this kind is an expectation ("expect ..."), which checks and changes nothing
+// on the desks; every other step but a comment, "desk" and "view" is an action.
+bool isExpectation(scenario_step::kind what);
+
 struct scenario {
     std::string origin;        // the file, for messages
     std::optional<int> panels; // from a "panels" line
@@ -155,6 +159,9 @@ scenario readScenarioFile(const std::string& path);
 // text as one word of the language: in double quotes, with \" and \\ inside, so that the reader
 // gives back exactly text. For tools that write scenario lines.
 std::string quotedWord(const std::string& text);
+// text as one word, bare where the reader takes it back whole (no space, quote, backslash or
+// "#"), else quotedWord: "click Dest_2", "click \"CD '1' 'Take'\"".
+std::string scenarioWord(const std::string& text);
 
 // Reads one line for the interactive shell: nothing for a blank or comment line; throws
 // scenario_error. A "panels" line is refused there (the desks exist already).

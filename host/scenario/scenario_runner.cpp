@@ -25,6 +25,10 @@ std::string scenario_runner::expand(const std::string& text) const {
 
 void scenario_runner::run(const scenario_step& step) {
     record.atLine(step.line);
+    if (isExpectation(step.what)) {
+        expect(step);
+        return;
+    }
     switch (step.what) {
     case scenario_step::kind::comment: {
         transcript_entry entry;
@@ -49,18 +53,6 @@ void scenario_runner::run(const scenario_step& step) {
     case scenario_step::kind::hostAnswers:
     case scenario_step::kind::hostAnswersNormally:
         answers(step);
-        return;
-    case scenario_step::kind::expectCrosspoint:
-    case scenario_step::kind::expectEnabled:
-    case scenario_step::kind::expectProperty:
-    case scenario_step::kind::expectCommand:
-    case scenario_step::kind::expectCommands:
-    case scenario_step::kind::expectDebug:
-    case scenario_step::kind::expectAnswer:
-    case scenario_step::kind::expectTimers:
-    case scenario_step::kind::expectRefused:
-    case scenario_step::kind::expectViolation:
-        expect(step);
         return;
     default:
         action(step);
@@ -172,26 +164,26 @@ void scenario_runner::cannot(const std::string& problem) {
     record.add(std::move(entry));
 }
 
-void scenario_runner::verdict(const scenario_step& step, bool met, const std::string& found) {
-    met ? ++passed : ++failures;
+void scenario_runner::verdict(const scenario_step& step, const expectation_check& outcome) {
+    outcome.met ? ++passed : ++failures;
     transcript_entry entry;
     entry.kind = entry_kind::expectation;
     entry.time = host.clock().now();
     entry.deskNumber = deskNumber;
     entry.text = step.text.rfind("expect ", 0) == 0 ? step.text.substr(7) : step.text;
-    entry.passed = met;
-    entry.detail = met ? std::string() : found;
-    if (!met) {
+    entry.passed = outcome.met;
+    entry.detail = outcome.met ? std::string() : outcome.found;
+    if (!outcome.met) {
         failing.push_back({step.line, text_transcript::expectationText(entry), "expectation"});
     }
     record.add(std::move(entry));
 }
 
-const layout_control* scenario_runner::control(const std::string& name, std::string& problem,
-                                               std::string& file) const {
-    const desk* current = host.deskNumbered(deskNumber);
+const layout_control* scenario_runner::control(int onDesk, const std::string& name,
+                                               std::string& problem, std::string& file) const {
+    const desk* current = host.deskNumbered(onDesk);
     if (current == nullptr) {
-        problem = "there is no desk " + std::to_string(deskNumber);
+        problem = "there is no desk " + std::to_string(onDesk);
         return nullptr;
     }
     for (const auto& [id, shown] : current->panels()) {
@@ -200,113 +192,14 @@ const layout_control* scenario_runner::control(const std::string& name, std::str
             return named;
         }
     }
-    problem = "desk " + std::to_string(deskNumber) + " shows no control " + name;
+    problem = "desk " + std::to_string(onDesk) + " shows no control " + name;
     return nullptr;
 }
 
 void scenario_runner::expect(const scenario_step& step) {
-    std::string problem;
-    std::string file;
     switch (step.what) {
-    case scenario_step::kind::expectCrosspoint: {
-        const auto device = host.routerDevice(step.name);
-        const auto source =
-            device ? host.routers().source(*device, step.destination) : std::nullopt;
-        if (!source) {
-            verdict(step, false,
-                    device ? "the router has no destination " + std::to_string(step.destination)
-                           : "there is no router \"" + step.name + "\"");
-            return;
-        }
-        verdict(step, *source == step.source, "it carries " + std::to_string(*source));
-        return;
-    }
-    case scenario_step::kind::expectEnabled: {
-        const layout_control* found = control(step.name, problem, file);
-        if (found == nullptr) {
-            verdict(step, false, problem);
-            return;
-        }
-        reach.lookedAt(file, step.name);
-        verdict(step, found->enabled == step.enabled,
-                found->enabled ? "it is enabled" : "it is disabled");
-        return;
-    }
-    case scenario_step::kind::expectProperty: {
-        const layout_control* found = control(step.name, problem, file);
-        if (found == nullptr) {
-            verdict(step, false, problem);
-            return;
-        }
-        reach.lookedAt(file, step.name);
-        const auto value = found->properties.find(step.property);
-        if (value == found->properties.end()) {
-            verdict(step, false, step.name + " has no property " + step.property);
-            return;
-        }
-        verdict(step, value->second == expand(step.value), "it is \"" + value->second + "\"");
-        return;
-    }
-    case scenario_step::kind::expectCommand: {
-        const std::string wanted = expand(step.name);
-        std::string seen;
-        int matches = 0;
-        for (const logged_command* command : host.log().commandsOfAction(deskNumber)) {
-            const bool match =
-                step.prefix ? command->text.rfind(wanted, 0) == 0 : command->text == wanted;
-            if (match) {
-                ++matches;
-                seen += (seen.empty() ? "" : ", ") + ("\"" + command->text + "\"");
-            }
-        }
-        verdict(step, (matches > 0) != step.negated,
-                step.negated ? "it was sent: " + seen
-                             : "desk " + std::to_string(deskNumber) +
-                                   " sent no such command during the last action");
-        return;
-    }
-    case scenario_step::kind::expectCommands:
-        expectCommands(step);
-        return;
-    case scenario_step::kind::expectDebug: {
-        const std::string wanted = expand(step.name);
-        std::string seen;
-        int matches = 0;
-        for (const std::string& line : host.log().debugOfAction(deskNumber)) {
-            if (step.prefix ? line.rfind(wanted, 0) == 0 : line == wanted) {
-                ++matches;
-                seen += (seen.empty() ? "" : ", ") + quotedWord(line);
-            }
-        }
-        const std::vector<std::string>& written = host.log().debugOfAction(deskNumber);
-        std::string all;
-        for (const std::string& line : written) {
-            all += (all.empty() ? "" : ", ") + quotedWord(line);
-        }
-        verdict(step, (matches > 0) != step.negated,
-                step.negated      ? "it wrote " + seen
-                : written.empty() ? "desk " + std::to_string(deskNumber) +
-                                        " wrote no debug output during the last action"
-                                  : "desk " + std::to_string(deskNumber) + " wrote " + all);
-        return;
-    }
-    case scenario_step::kind::expectAnswer: {
-        const bool met =
-            lastWasQuery && (step.null ? !lastAnswer : lastAnswer == expand(step.name));
-        verdict(step, met,
-                !lastWasQuery ? "the last action was not a query"
-                : lastAnswer  ? "it answered \"" + *lastAnswer + "\", handed back to it"
-                              : "it answered null");
-        return;
-    }
-    case scenario_step::kind::expectTimers: {
-        const int running = host.timersRunning(deskNumber);
-        verdict(step, running == step.number,
-                "desk " + std::to_string(deskNumber) + " runs " + std::to_string(running));
-        return;
-    }
     case scenario_step::kind::expectRefused:
-        verdict(step, lastRefused, "the last action was carried out");
+        verdict(step, {lastRefused, "the last action was carried out"});
         if (lastRefused) {
             lastRefused = false;
             --problems; // claimed: reported, but expected
@@ -317,10 +210,21 @@ void scenario_runner::expect(const scenario_step& step) {
         }
         return;
     case scenario_step::kind::expectViolation:
-        verdict(step, host.log().claimViolation(deskNumber, step.violation),
-                "no such violation during the last action");
+        verdict(step, {host.log().claimViolation(deskNumber, step.violation),
+                       "no such violation during the last action"});
         return;
+    case scenario_step::kind::expectEnabled:
+    case scenario_step::kind::expectProperty: {
+        std::string problem;
+        std::string file;
+        if (control(deskNumber, step.name, problem, file) != nullptr) {
+            reach.lookedAt(file, step.name);
+        }
+        verdict(step, check(step, deskNumber));
+        return;
+    }
     default:
+        verdict(step, check(step, deskNumber));
         return;
     }
 }
@@ -336,9 +240,96 @@ std::string quotedTexts(const std::vector<std::string>& texts) {
 }
 } // namespace
 
-void scenario_runner::expectCommands(const scenario_step& step) {
+expectation_check scenario_runner::check(const scenario_step& step, int onDesk) const {
+    std::string problem;
+    std::string file;
+    switch (step.what) {
+    case scenario_step::kind::expectCrosspoint: {
+        const auto device = host.routerDevice(step.name);
+        const auto source =
+            device ? host.routers().source(*device, step.destination) : std::nullopt;
+        if (!source) {
+            return {false, device
+                               ? "the router has no destination " + std::to_string(step.destination)
+                               : "there is no router \"" + step.name + "\""};
+        }
+        return {*source == step.source, "it carries " + std::to_string(*source)};
+    }
+    case scenario_step::kind::expectEnabled: {
+        const layout_control* found = control(onDesk, step.name, problem, file);
+        if (found == nullptr) {
+            return {false, problem};
+        }
+        return {found->enabled == step.enabled,
+                found->enabled ? "it is enabled" : "it is disabled"};
+    }
+    case scenario_step::kind::expectProperty: {
+        const layout_control* found = control(onDesk, step.name, problem, file);
+        if (found == nullptr) {
+            return {false, problem};
+        }
+        const auto value = found->properties.find(step.property);
+        if (value == found->properties.end()) {
+            return {false, step.name + " has no property " + step.property};
+        }
+        return {value->second == expand(step.value), "it is \"" + value->second + "\""};
+    }
+    case scenario_step::kind::expectCommand: {
+        const std::string wanted = expand(step.name);
+        std::string seen;
+        int matches = 0;
+        for (const logged_command* command : host.log().commandsOfAction(onDesk)) {
+            const bool match =
+                step.prefix ? command->text.rfind(wanted, 0) == 0 : command->text == wanted;
+            if (match) {
+                ++matches;
+                seen += (seen.empty() ? "" : ", ") + ("\"" + command->text + "\"");
+            }
+        }
+        return {(matches > 0) != step.negated,
+                step.negated ? "it was sent: " + seen
+                             : "desk " + std::to_string(onDesk) +
+                                   " sent no such command during the last action"};
+    }
+    case scenario_step::kind::expectCommands:
+        return checkCommands(step, onDesk);
+    case scenario_step::kind::expectDebug: {
+        const std::string wanted = expand(step.name);
+        const std::vector<std::string>& written = host.log().debugOfAction(onDesk);
+        std::string seen;
+        std::string all;
+        int matches = 0;
+        for (const std::string& line : written) {
+            if (step.prefix ? line.rfind(wanted, 0) == 0 : line == wanted) {
+                ++matches;
+                seen += (seen.empty() ? "" : ", ") + quotedWord(line);
+            }
+            all += (all.empty() ? "" : ", ") + quotedWord(line);
+        }
+        return {(matches > 0) != step.negated,
+                step.negated      ? "it wrote " + seen
+                : written.empty() ? "desk " + std::to_string(onDesk) +
+                                        " wrote no debug output during the last action"
+                                  : "desk " + std::to_string(onDesk) + " wrote " + all};
+    }
+    case scenario_step::kind::expectAnswer:
+        return {lastWasQuery && (step.null ? !lastAnswer : lastAnswer == expand(step.name)),
+                !lastWasQuery ? "the last action was not a query"
+                : lastAnswer  ? "it answered \"" + *lastAnswer + "\", handed back to it"
+                              : "it answered null"};
+    case scenario_step::kind::expectTimers: {
+        const int running = host.timersRunning(onDesk);
+        return {running == step.number,
+                "desk " + std::to_string(onDesk) + " runs " + std::to_string(running)};
+    }
+    default:
+        return {false, "\"" + step.text + "\" is not an expectation checked by itself"};
+    }
+}
+
+expectation_check scenario_runner::checkCommands(const scenario_step& step, int onDesk) const {
     std::vector<std::string> sent;
-    for (const logged_command* command : host.log().commandsOfAction(deskNumber)) {
+    for (const logged_command* command : host.log().commandsOfAction(onDesk)) {
         sent.push_back(command->text);
     }
     std::vector<std::string> run;
@@ -364,7 +355,7 @@ void scenario_runner::expectCommands(const scenario_step& step) {
         met = std::search(sent.begin(), sent.end(), run.begin(), run.end()) != sent.end();
         break;
     }
-    verdict(step, met, "desk " + std::to_string(deskNumber) + " sent " + quotedTexts(sent));
+    return {met, "desk " + std::to_string(onDesk) + " sent " + quotedTexts(sent)};
 }
 
 std::string summaryText(const std::string& name, const scenario_outcome& outcome) {

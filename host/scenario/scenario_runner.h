@@ -32,6 +32,12 @@ struct scenario_failure {
     std::string kind; // "expectation", "not-carried-out", or the violation's id
 };
 
+// An expectation's outcome: met, or what was found instead.
+struct expectation_check {
+    bool met = false;
+    std::string found;
+};
+
 class scenario_runner {
 public:
     scenario_runner(emulator& target, transcript& output) : host(target), record(output) {}
@@ -51,6 +57,11 @@ public:
     // Every layout the desks show now counts in the coverage, reached or not.
     void noteLayouts();
 
+    // Checks an expectation against the desk deskNumber as run() would, but writes nothing and
+    // counts nothing: for a tool that keeps an expectation only when it holds. "expect refused"
+    // and "expect violation" claim what they find, so only run() checks them (here: not met).
+    expectation_check check(const scenario_step& step, int deskNumber) const;
+
 private:
     void action(const scenario_step& step);
     // host answers ...: how the host answers from now on; not an action.
@@ -58,12 +69,12 @@ private:
     // An expectation's text with "{panel_path}" replaced by the panel path.
     std::string expand(const std::string& text) const;
     void expect(const scenario_step& step);
-    void expectCommands(const scenario_step& step);
-    // The outcome of an expectation: met when found equals wanted, else found is reported.
-    void verdict(const scenario_step& step, bool met, const std::string& found);
+    expectation_check checkCommands(const scenario_step& step, int onDesk) const;
+    // Writes and counts an expectation's outcome.
+    void verdict(const scenario_step& step, const expectation_check& outcome);
     void cannot(const std::string& problem);
-    // The control of the current desk; file gets the file of the layout that holds it.
-    const layout_control* control(const std::string& name, std::string& problem,
+    // The control of the desk onDesk; file gets the file of the layout that holds it.
+    const layout_control* control(int onDesk, const std::string& name, std::string& problem,
                                   std::string& file) const;
 
     emulator& host;

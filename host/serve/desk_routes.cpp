@@ -2,6 +2,7 @@
 
 #include "json_body.h"
 #include "panel_view.h"
+#include "session_recorder.h"
 #include "state_document.h"
 
 #include <map>
@@ -26,10 +27,10 @@ std::string jsonLine(const json& value) {
 
 } // namespace
 
-desk_routes::desk_routes(route_table& routes, emulator& target, event_stream& events,
-                         serve_hooks calls, serve_settings chosen)
-    : table(routes), host(target), stream(events), hooks(std::move(calls)),
-      settings(std::move(chosen)), changes(target), run(runName()) {
+desk_routes::desk_routes(route_table& routes, live_desks& served, event_stream& events,
+                         serve_settings chosen)
+    : table(routes), desks(served), stream(events), settings(std::move(chosen)),
+      changes([&served]() -> const emulator& { return served.host(); }), run(runName()) {
     stream.watch(changes);
     table.add("GET", "/api/state", route_thread::emulator,
               [this](const http_request&) { return jsonAnswer(200, currentState()); });
@@ -55,12 +56,14 @@ void desk_routes::requireRunning() {
                                                      "again (POST /api/restart)"
                                                    : stopped};
     }
+    emulator& host = desks.host();
     if (host.clock().realtime()) {
         host.runUntil(host.clock().wallTime()); // the action happens now
     }
 }
 
 int desk_routes::deskAt(const json& body) const {
+    const emulator& host = desks.host();
     const std::int64_t wanted = numberField(body, "desk");
     if (wanted < 1 || wanted > host.desks()) {
         throw request_refused{404, "no desk " + std::to_string(wanted) + ": the desks are 1 to " +
@@ -74,6 +77,7 @@ int desk_routes::deskAt(const json& body) const {
 }
 
 const layout_control* desk_routes::controlOn(int deskNumber, const std::string& name) const {
+    const emulator& host = desks.host();
     for (const auto& [id, shown] : host.deskNumbered(deskNumber)->panels()) {
         if (const layout_control* found = shown.control(name)) {
             return found;
@@ -85,7 +89,7 @@ const layout_control* desk_routes::controlOn(int deskNumber, const std::string& 
 http_answer desk_routes::outcome(const http_request& request, std::uint64_t since, bool refused,
                                  const std::string& message, bool views) {
     if (views) {
-        host.showViews();
+        desks.host().showViews();
     }
     const std::vector<std::string> records = stream.recordsAfter(since);
     json change = publishState();
@@ -112,6 +116,7 @@ http_answer desk_routes::outcome(const http_request& request, std::uint64_t sinc
 void desk_routes::addDeskActions() {
     addAction("/api/click", [this](const http_request& request, const json& body) {
         requireRunning();
+        emulator& host = desks.host();
         const int deskNumber = deskAt(body);
         const layout_control* control = controlOn(deskNumber, textField(body, "control"));
         const bool refused = !control->enabled;
@@ -122,14 +127,17 @@ void desk_routes::addDeskActions() {
                           ": the host did not deliver the click"
                     : std::string();
         const std::uint64_t since = mark();
+        const std::int64_t at = host.clock().now();
         // A click the host cannot take (a label's) is refused with the host's reason.
         const action_result clicked = host.click(deskNumber, control->name);
+        desks.carriedOut(clickLine(control->name), deskNumber, at, refused || !clicked.done);
         return outcome(request, since, refused || !clicked.done,
                        clicked.done ? message : clicked.problem);
     });
 
     addAction("/api/select", [this](const http_request& request, const json& body) {
         requireRunning();
+        emulator& host = desks.host();
         const int deskNumber = deskAt(body);
         const layout_control* list = nullptr;
         if (body.contains("list")) {
@@ -169,12 +177,18 @@ void desk_routes::addDeskActions() {
             }
         }
         const std::uint64_t since = mark();
+        const std::int64_t at = host.clock().now();
+        const bool refused = !list->enabled;
         host.select(deskNumber, list->name, index);
+        desks.carriedOut(
+            selectLine(index, list->name, listItemText(*list, index, host.plant()).value_or("")),
+            deskNumber, at, refused);
         return outcome(request, since, false, std::string());
     });
 
     addAction("/api/route", [this](const http_request& request, const json& body) {
         requireRunning();
+        emulator& host = desks.host();
         const auto routerField = body.find("router");
         std::optional<std::int32_t> device;
         if (routerField != body.end() && routerField->is_string()) {
@@ -194,12 +208,18 @@ void desk_routes::addDeskActions() {
             throw request_refused{404, refusal};
         }
         const std::uint64_t since = mark();
+        const std::int64_t at = host.clock().now();
         host.routeBehind(*device, destination, source);
+        const facility_device* named = host.plant().deviceNumbered(*device);
+        desks.carriedOut(routeLine(named != nullptr ? named->name : std::to_string(*device),
+                                   destination, source),
+                         0, at, false);
         return outcome(request, since, false, std::string());
     });
 
     addAction("/api/advance", [this](const http_request& request, const json& body) {
         requireRunning();
+        emulator& host = desks.host();
         if (host.clock().realtime()) {
             throw request_refused{409, "the clock follows the wall clock: start zeth-host serve "
                                        "with --virtual to step it"};
@@ -209,7 +229,9 @@ void desk_routes::addDeskActions() {
             throw request_refused{400, "\"ms\" must be 1 to 3600000 (an hour)"};
         }
         const std::uint64_t since = mark();
+        const std::int64_t at = host.clock().now();
         host.advance(milliseconds);
+        desks.waited(milliseconds, at);
         return outcome(request, since, false, std::string());
     });
 
@@ -217,7 +239,7 @@ void desk_routes::addDeskActions() {
         requireRunning();
         const std::string line = textField(body, "line");
         const std::uint64_t since = mark();
-        const line_outcome done = hooks.line(line);
+        const line_outcome done = desks.line(line);
         if (done.what == line_outcome::verdict::unparsable) {
             throw request_refused{400, done.message};
         }
@@ -258,7 +280,7 @@ void desk_routes::begin() {
 void desk_routes::startDesks() {
     changes.everything();
     try {
-        hooks.start();
+        desks.start();
         started = true;
         stopped.clear();
         settings.crashReport.clear();
@@ -277,15 +299,22 @@ void desk_routes::halted(const run_halted& why) {
 }
 
 json desk_routes::fields() const {
-    json state = stateFields(host, started, hooks.currentDesk());
+    json state = stateFields(desks.host(), started, desks.currentDesk());
     state["run"] = run;
     state["crash"] = settings.crashReport.empty() ? json(nullptr) : json(settings.crashReport);
     state["stopped"] = stopped;
+    for (const auto& [name, value] : extraFields) {
+        state[name] = value();
+    }
     return state;
 }
 
+void desk_routes::addStateField(const std::string& name, std::function<json()> value) {
+    extraFields.emplace_back(name, std::move(value));
+}
+
 json desk_routes::wholeState() const {
-    json state = stateDocument(host, started, hooks.currentDesk());
+    json state = stateDocument(desks.host(), started, desks.currentDesk());
     state.update(fields());
     state["version"] = changes.version();
     return state;

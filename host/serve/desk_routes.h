@@ -22,6 +22,9 @@
 // unknown desk, control, list item or router 404; a line of the scenario language that does not
 // parse 400; an action while the desks are not running 409. None of these changes anything.
 //
+// Each action the page carries out is kept in the desks' session (live_desks.h) as its line of
+// the scenario language; a click on a disabled control as a refused one.
+//
 // It also keeps the desks' run state (started, why they stopped, the report of a crashed earlier
 // process) and publishes the "changes", "state" and "notice" events of the event stream.
 //
@@ -30,9 +33,9 @@
 // emulator, the stream and the table must outlive the object.
 #pragma once
 
-#include "emulator.h"
 #include "event_stream.h"
 #include "http_exchange.h"
+#include "live_desks.h"
 #include "route_table.h"
 #include "state_changes.h"
 
@@ -41,24 +44,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-
-// The outcome of one line of the scenario language.
-struct line_outcome {
-    enum class verdict { done, unparsable, notCarriedOut };
-    verdict what = verdict::done;
-    std::string message; // why not, one line
-};
-
-// What the command line layer supplies: the desks' start and the scenario language.
-struct serve_hooks {
-    // Creates the desks and plays the opening scenarios. Emulator thread; may throw as
-    // emulator::start does.
-    std::function<void()> start;
-    // Carries out one line of the scenario language on the emulator. Emulator thread.
-    std::function<line_outcome(const std::string&)> line;
-    // The desk the scenario language acts on now.
-    std::function<int()> currentDesk;
-};
+#include <utility>
+#include <vector>
 
 struct serve_settings {
     // Not empty: the previous process of these desks died (the supervisor's report of the
@@ -72,8 +59,8 @@ using desk_action = std::function<http_answer(const http_request&, const nlohman
 
 class desk_routes {
 public:
-    // Adds the routes above to table.
-    desk_routes(route_table& table, emulator& host, event_stream& stream, serve_hooks hooks,
+    // Adds the routes above to table. The desks' actions are recorded in their session.
+    desk_routes(route_table& table, live_desks& desks, event_stream& stream,
                 serve_settings settings);
     desk_routes(const desk_routes&) = delete;
     desk_routes& operator=(const desk_routes&) = delete;
@@ -97,7 +84,7 @@ public:
     // At the server's start: starts the desks, or, after a crashed earlier process, publishes
     // its report as a notice and waits for the page to ask (POST /api/restart).
     void begin();
-    // Starts the desks (the hooks' start); when that fails the desks stay stopped, with the
+    // Starts the desks (live_desks::start); when that fails the desks stay stopped, with the
     // reason published as a notice.
     void startDesks();
     bool running() const { return started; }
@@ -113,18 +100,28 @@ public:
     // the desks stopped, or empty).
     nlohmann::json currentState();
 
+    // A field more of the state (its value read on the emulator's thread whenever the state's
+    // fields are drawn up, and so in every change too). Before the server runs.
+    void addStateField(const std::string& name, std::function<nlohmann::json()> value);
+    // The desks were made anew (a reload, a saved scenario played): every desk is looked at again
+    // for the next change.
+    void desksRemade() { changes.everything(); }
+
+    // The body's "desk": 404 unless there is such a desk, 409 when it is closed.
+    int deskAt(const nlohmann::json& body) const;
+    // The control the desk shows by that name; 404 when it shows none.
+    const layout_control* controlOn(int deskNumber, const std::string& name) const;
+
 private:
     void addDeskActions();
     nlohmann::json fields() const;
     nlohmann::json wholeState() const;
-    int deskAt(const nlohmann::json& body) const;
-    const layout_control* controlOn(int deskNumber, const std::string& name) const;
 
     route_table& table;
-    emulator& host;
+    live_desks& desks;
     event_stream& stream;
-    serve_hooks hooks;
     serve_settings settings;
+    std::vector<std::pair<std::string, std::function<nlohmann::json()>>> extraFields;
     state_changes changes;
     const std::string run;
     bool started = false;

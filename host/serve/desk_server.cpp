@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
+#include <memory>
 
-desk_server::desk_server(http_endpoint& endpoint, emulator& target, event_stream& events,
-                         serve_hooks hooks, serve_settings settings)
-    : host(target), stream(events),
-      deskRoutes(table, target, events, std::move(hooks), std::move(settings)),
+desk_server::desk_server(http_endpoint& endpoint, live_desks& desks, event_stream& events,
+                         serve_settings settings)
+    : served(desks), stream(events), deskRoutes(table, desks, events, std::move(settings)),
       transport(endpoint, table, events, queue) {
     table.add("GET", "/", route_thread::any, [](const http_request&) {
         http_answer page;
@@ -32,6 +33,7 @@ void desk_server::run(const std::atomic<bool>& stopping) {
     while (!stopping) {
         std::chrono::milliseconds wait(100);
         try {
+            emulator& host = served.host();
             if (deskRoutes.running() && host.clock().realtime()) {
                 host.runUntil(host.clock().wallTime());
                 if (const auto due = host.nextDue()) {
@@ -52,6 +54,27 @@ void desk_server::run(const std::atomic<bool>& stopping) {
     queue.close();
     transport.stop();
     if (deskRoutes.running()) {
-        host.finish();
+        served.host().finish();
+    }
+}
+
+bool desk_server::onEmulatorThread(std::function<void()> work) {
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> ran = done->get_future();
+    if (!queue.post([done, work = std::move(work)] {
+            try {
+                work();
+            } catch (...) {
+                // A job must not throw into the queue; this one has run, as far as it got.
+            }
+            done->set_value();
+        })) {
+        return false;
+    }
+    try {
+        ran.get();
+        return true;
+    } catch (const std::future_error&) {
+        return false; // dropped unrun: the queue closed
     }
 }

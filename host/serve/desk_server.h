@@ -16,18 +16,19 @@
 // Threads: run() is called on the emulator's thread, which is the only one that enters a panel
 // or touches the emulator: the transport's threads post every route that needs the emulator to
 // an action_queue, which run() works off between its own deliveries. The emulator, the
-// transcript and the endpoint must outlive run().
+// transcript and the endpoint must outlive run(); onEmulatorThread() may be called from any other
+// thread until run() has returned.
 #pragma once
 
 #include "action_queue.h"
 #include "desk_routes.h"
-#include "emulator.h"
 #include "event_stream.h"
 #include "http_endpoint.h"
 #include "http_transport.h"
 #include "route_table.h"
 
 #include <atomic>
+#include <functional>
 
 class desk_server {
 public:
@@ -36,8 +37,8 @@ public:
     // changed, not a thousand unchanged ones.
     static constexpr int viewsOfEveryDeskUpTo = 8;
 
-    // stream must be attached to the transcript the emulator writes.
-    desk_server(http_endpoint& endpoint, emulator& host, event_stream& stream, serve_hooks hooks,
+    // stream must be attached to the transcript the desks write.
+    desk_server(http_endpoint& endpoint, live_desks& desks, event_stream& stream,
                 serve_settings settings);
     desk_server(const desk_server&) = delete;
     desk_server& operator=(const desk_server&) = delete;
@@ -46,13 +47,18 @@ public:
     route_table& routes() { return table; }
     desk_routes& desks() { return deskRoutes; }
 
+    // Runs work on the emulator's thread, between its deliveries, and waits for it: for a thread
+    // of the server's own (the reload's) that must touch the desks. False when the server is
+    // stopping and the work did not run. work must not throw.
+    bool onEmulatorThread(std::function<void()> work);
+
     // Serves until stopping is set (checked at least every tenth of a second), then stops
     // listening and deletes every panel (each sends its closing notice). On the real clock it
     // delivers ticks as they fall due meanwhile.
     void run(const std::atomic<bool>& stopping);
 
 private:
-    emulator& host;
+    live_desks& served;
     event_stream& stream;
     action_queue queue;
     route_table table;

@@ -2,7 +2,8 @@
 
 #include "state_document.h"
 
-state_changes::state_changes(const emulator& watched) : host(watched) {}
+state_changes::state_changes(std::function<const emulator&()> host)
+    : emulatorNow(std::move(host)) {}
 
 void state_changes::write(const transcript_entry& entry) {
     if (entry.deskNumber > 0 &&
@@ -12,6 +13,7 @@ void state_changes::write(const transcript_entry& entry) {
 }
 
 std::optional<nlohmann::json> state_changes::take(const nlohmann::json& fields) {
+    const emulator& host = emulatorNow();
     const auto count = static_cast<std::size_t>(host.desks());
     if (desks.size() != count) {
         desks.resize(count);

@@ -17,7 +17,7 @@
 // else (the desks started, stopped or were made anew) everything() makes every desk be looked at.
 //
 // Threads: the emulator's, all of it (write() is called by the transcript through the
-// event_stream, which the emulator writes). The emulator must outlive the object.
+// event_stream, which the emulator writes). The desks must outlive the object.
 #pragma once
 
 #include "emulator.h"
@@ -26,6 +26,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -33,7 +34,8 @@
 
 class state_changes : public transcript_writer {
 public:
-    explicit state_changes(const emulator& host);
+    // host gives the emulator the desks run on now (a reload makes it anew).
+    explicit state_changes(std::function<const emulator&()> host);
 
     void write(const transcript_entry& entry) override;
     // Every desk is looked at again by the next take().
@@ -46,7 +48,7 @@ public:
     std::uint64_t version() const { return current; }
 
 private:
-    const emulator& host;
+    std::function<const emulator&()> emulatorNow;
     bool all = true;
     std::set<int> touched;
     std::vector<nlohmann::json> desks; // as last taken, by desk number - 1

@@ -3,6 +3,7 @@
 #include "github_annotation.h"
 #include "junit_report.h"
 #include "problem_list.h"
+#include "replay_command.h"
 #include "scenario_parser.h"
 #include "supervisor.h"
 #include "text_file.h"
@@ -108,17 +109,6 @@ check_finding runInChild(const plugin_check& check, const validation_settings& s
                                        (text.empty() ? std::string() : ": " + oneLine(text))};
 }
 
-std::string shellWord(const std::string& word) {
-    if (!word.empty() && word.find_first_of(" \t'\"\\$`!*?#&;|<>()") == std::string::npos) {
-        return word;
-    }
-    std::string quoted = "'";
-    for (const char c : word) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
 // The random session; on a failure, its actions up to the failing one saved and replayed.
 check_result runSession(const plugin_check& check, const validation_request& request) {
     const validation_settings& settings = request.settings;
@@ -163,11 +153,8 @@ check_result runSession(const plugin_check& check, const validation_request& req
     validation_settings replaying = settings;
     replaying.replayFile = file.string();
     const check_finding again = runInChild(check, replaying);
-    std::string replay = "zeth-host run --plugin " + shellWord(settings.pluginFile);
-    if (!settings.panelPath.empty()) {
-        replay += " --panel-path " + shellWord(settings.panelPath);
-    }
-    replay += " " + shellWord(file.string());
+    const std::string replay =
+        replayCommand(settings.pluginFile, settings.panelPath, file.string());
     result.scenario = file.string();
     result.finding.reason +=
         "; " + std::to_string(actions) + (actions == 1 ? " action" : " actions") + " saved in " +

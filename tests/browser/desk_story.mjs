@@ -1,16 +1,20 @@
 // The desks of `zeth-host serve` worked in a real browser (Debian's Chromium, headless): an
 // operator's story on one desk, two desks sharing the routers, ten pages open at once in one
-// browser, a facility of 1,000 desks, and a plug-in that crashes. The desk after Take is kept
-// as a screenshot (golden/desk_after_take.png) and compared with a tolerance; the
+// browser, a facility of 1,000 desks, a plug-in that crashes, a plug-in rebuilt while the page is
+// open (a changed build reloads in place, a crashing one is rolled back), and a story recorded by
+// clicking, saved, and played by `zeth-host run`. The desk after Take is kept as a screenshot
+// (golden/desk_after_take.png) and compared with a tolerance; the
 // README shows the same picture.
 //
 // Environment: ZETH_HOST (the zeth-host to serve with; default build/ci/bin/zeth-host),
-// ZETH_SCRIPTED_PLUGIN (the test plug-in that crashes; default: built beside zeth-host),
+// ZETH_SCRIPTED_PLUGIN (the test plug-in that crashes; default: built beside zeth-host, with its
+// later builds zeth_scripted_plugin_changed and _crashing),
 // ZETH_CHROMIUM (default /usr/bin/chromium), ZETH_APPROVE_SCREENSHOT=1 (take the screenshot as
 // the new golden one; read it first).
 import { chromium } from "playwright-core";
 import { spawn } from "node:child_process";
-import { mkdirSync, readFileSync, writeFileSync, existsSync } from "node:fs";
+import { copyFileSync, existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 
@@ -31,10 +35,10 @@ function check(condition, what) {
 }
 
 // Starts zeth-host serve on a free port; resolves with the page's address.
-function serve(args) {
+function serve(args, options = {}) {
   return new Promise((resolve, reject) => {
     const child = spawn(hostProgram, ["serve", "--port", "0", "--virtual", ...args],
-                        { stdio: ["ignore", "pipe", "pipe"] });
+                        { stdio: ["ignore", "pipe", "pipe"], ...options });
     let messages = "";
     let transcript = "";
     child.stdout.on("data", (data) => { transcript += data; });
@@ -324,6 +328,132 @@ async function crashingPlugin(browser) {
   }
 }
 
+
+// The scripted plug-in and its later builds, beside zeth-host.
+function scriptedBuild(name) {
+  const base = process.env.ZETH_SCRIPTED_PLUGIN || path.join(path.dirname(hostProgram), "zeth_scripted_plugin.so");
+  return name ? base.replace(/\.so$/, "_" + name + ".so") : base;
+}
+
+// Runs zeth-host run to its end; resolves with its exit status.
+function runScenario(args) {
+  return new Promise((resolve) => {
+    const child = spawn(hostProgram, ["run", ...args], { stdio: "ignore" });
+    child.on("exit", (status) => resolve(status));
+  });
+}
+
+const reloadLayout = path.join(here, "reload");
+const routeControl = "RC 20 5 101 ',' 0";
+const listenControl = "RR 20 101 101";
+
+// Desk 1 listens to 101 and routes source 5 there, seen in the routers.
+async function listenAndRoute(page) {
+  await key(page, 1, listenControl).click();
+  await key(page, 1, routeControl).click();
+  await page.waitForFunction(() => document.querySelector('tr[data-router="20"][data-destination="101"] td.source')?.textContent === "5");
+}
+
+// The plug-in rebuilt while the page is open: written over in place, as a build tool does.
+async function rebuilds(browser) {
+  console.log("A plug-in rebuilt while the page is open:");
+  const work = mkdtempSync(path.join(tmpdir(), "zeth-story-"));
+  const watched = path.join(work, "zeth_scripted_plugin.so");
+  copyFileSync(scriptedBuild(), watched);
+  const served = await serve(["--plugin", watched, "--panel-path", reloadLayout]);
+  try {
+    const page = await browser.newPage({ viewport: { width: 1280, height: 1400 } });
+    await page.goto(served.url);
+    await listenAndRoute(page);
+    await page.click('[data-step="1000"]');
+    await page.evaluate(() => { window.storyMark = "the same page"; });
+    check(await key(page, 1, "Take").getAttribute("aria-disabled") === "false", "Take is enabled on the first build");
+
+    copyFileSync(scriptedBuild("changed"), watched);
+    await page.waitForFunction(() => /^Reload 1, /.test(document.getElementById("reload-change").textContent));
+    const change = await page.locator("#reload-change").textContent();
+    check(/The behaviour changed from line \d+ on/.test(change), "the page says what changed: " + change);
+    const marked = await page.locator("#reload-replay .first-difference").textContent();
+    check(marked.includes("CD '1' 'Take'"), "the first differing line is marked in the new build's transcript: " + marked.trim());
+    check(await page.locator("#reload-previous .first-difference").count() === 1, "and beside it in the build before's");
+    await page.waitForFunction(() => document.querySelector('.key[data-control="Take"]')?.getAttribute("aria-disabled") === "true");
+    check(await page.evaluate(() => window.storyMark) === "the same page" &&
+          await page.locator("#clock").textContent() === "1.000 s" &&
+          await source(page, 20, 101).textContent() === "5",
+          "the page shows the new build in place, at the same point of the story (1 s, 101 <- 5, Take now disabled)");
+    check(/^build 2 · .* · 1 reload$/.test(await page.locator("#build").textContent()),
+          "the page names the build: " + await page.locator("#build").textContent());
+
+    copyFileSync(scriptedBuild("crashing"), watched);
+    await page.waitForFunction(() => /^Reload 2, /.test(document.getElementById("reload-change").textContent));
+    const rolledBack = await page.locator("#reload-change").textContent();
+    // A sanitizer's own handler turns the crash into an exit: plugin-exited then.
+    check(/Rolled back: .* plugin-(crashed|exited): /.test(rolledBack), "a build that crashes in the replay is rolled back, with the supervisor's line: " + rolledBack);
+    await key(page, 1, listenControl).click();
+    await page.waitForFunction(() => /^Last action: desk 1, click RR/.test(document.getElementById("last-action").textContent));
+    check(await page.locator("#banner.shown").count() === 0 && /^build 2 · /.test(await page.locator("#build").textContent()),
+          "the build before serves on, its desks working");
+  } finally {
+    await stop(served, 2); // the first build's desks closed at the reload, the second's at the end
+    rmSync(work, { recursive: true, force: true });
+  }
+}
+
+// A story recorded by clicking, with pointed expectations, saved, and played by zeth-host run.
+async function recordedStory(browser) {
+  console.log("A story recorded on the page:");
+  const folder = mkdtempSync(path.join(tmpdir(), "zeth-saved-"));
+  const served = await serve(["--plugin", scriptedBuild(), "--panel-path", reloadLayout,
+                              "--scenario-folder", folder]);
+  try {
+    const page = await browser.newPage({ viewport: { width: 1280, height: 1400 } });
+    await page.goto(served.url);
+    await listenAndRoute(page);
+    await page.click("#expect-commands");
+    await page.waitForFunction(() => /^kept in the session: expect commands/.test(document.getElementById("session-answer").textContent));
+    await page.click('tr[data-router="20"][data-destination="101"] button.expect');
+    await page.waitForFunction(() => /crosspoint "R7 SDI Router" 101 = 5$/.test(document.getElementById("session-answer").textContent));
+    await key(page, 1, "Take").click({ button: "right" });
+    await page.click('#pointing-1 [data-expect="enabled"]');
+    await page.waitForFunction(() => /expect enabled Take$/.test(document.getElementById("session-answer").textContent));
+    check(true, "three expectations pointed at and kept: the last action's commands, a crosspoint, Take enabled");
+    // A stale one, that no longer holds, is refused and not kept.
+    await page.evaluate(() => fetch("/api/expect", { method: "POST", headers: { "Content-Type": "application/json" },
+      body: JSON.stringify({ expect: "crosspoint", router: 20, destination: 101, source: 7 }) }));
+    const recorded = await page.evaluate(() => fetch("/api/state").then((r) => r.json()).then((s) => s.session.lines));
+    check(recorded === 5, `the session holds the two clicks and the three expectations that hold (${recorded} lines)`);
+
+    await page.fill("#save-name", "take_story");
+    await page.click('#save-form button[type="submit"]');
+    await page.waitForFunction(() => /^Saved /.test(document.getElementById("session-answer").textContent));
+    const saved = path.join(folder, "take_story.zeth");
+    check(existsSync(saved), "Save scenario writes take_story.zeth into the scenario folder");
+    let asked = "";
+    page.once("dialog", (dialog) => { asked = dialog.message(); dialog.accept(); });
+    await page.evaluate(() => { document.getElementById("session-answer").textContent = ""; });
+    await page.click('#save-form button[type="submit"]');
+    await page.waitForFunction(() => /^Saved /.test(document.getElementById("session-answer").textContent));
+    check(/exists already/.test(asked), "saving over it asks first: " + asked.split("\n")[0]);
+
+    const same = await runScenario(["--plugin", scriptedBuild(), "--panel-path", reloadLayout, saved]);
+    check(same === 0, `zeth-host run plays it with the build it was recorded on: status ${same}`);
+    const changed = await runScenario(["--plugin", scriptedBuild("changed"), "--panel-path", reloadLayout, saved]);
+    check(changed === 1, `and fails with the changed build: status ${changed}`);
+
+    await page.click('#open-form button[type="submit"]');
+    await page.waitForSelector("#scenario-lines .scenario-line");
+    const lines = await page.locator("#scenario-lines .scenario-line").allTextContents();
+    const routeLine = lines.findIndex((line) => line.includes("click \"" + routeControl + "\""));
+    await page.locator(`#scenario-lines .scenario-line[data-line="${routeLine + 1}"]`).click();
+    await page.click("#play-here");
+    await page.waitForFunction(() => /^played take_story.zeth up to line/.test(document.getElementById("session-answer").textContent));
+    check(await source(page, 20, 101).textContent() === "5", "Play to here replays the saved story up to the route");
+  } finally {
+    await stop(served, 2); // the desks made anew by Play to here, and the ones before
+    rmSync(folder, { recursive: true, force: true });
+  }
+}
+
 const browser = await chromium.launch({
   executablePath: process.env.ZETH_CHROMIUM || "/usr/bin/chromium",
   headless: true,
@@ -336,6 +466,8 @@ try {
   await tenPages(browser);
   await largeFacility(browser);
   await crashingPlugin(browser);
+  await rebuilds(browser);
+  await recordedStory(browser);
 } finally {
   await browser.close();
 }

@@ -4,9 +4,8 @@
 // the one-thread rule.
 #include "bad_requests.h"
 #include "desk_server.h"
-#include "scenario_runner.h"
 #include "scripted_host.h"
-#include "serve_command.h"
+#include "session_routes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -30,13 +30,19 @@ public:
         record.attach(stream);
         layout_store layouts = builtinLayouts();
         layouts.addBuiltin("test.zeth_ui", scriptedLayout(commandControls));
-        host = std::make_unique<emulator>(
-            builtinFacility(), std::move(layouts),
-            emulator_options{ZETH_SCRIPTED_PLUGIN, "<built-in>", false}, record);
-        runner = std::make_unique<scenario_runner>(*host, record);
-        server = std::make_unique<desk_server>(
-            endpoint, *host, stream, languageHooks(*host, *runner, desks, openings, messages),
-            serve_settings{});
+        live = std::make_unique<live_desks>(
+            live_setup{builtinFacility(),
+                       std::move(layouts),
+                       emulator_options{ZETH_SCRIPTED_PLUGIN, "<built-in>", false},
+                       desks,
+                       {},
+                       {}},
+            record, messages);
+        server = std::make_unique<desk_server>(endpoint, *live, stream, serve_settings{});
+        std::filesystem::create_directories(folder);
+        sessions = std::make_unique<session_routes>(
+            server->routes(), server->desks(), *live,
+            session_files{folder.string(), ZETH_SCRIPTED_PLUGIN, "", {}});
         emulatorThread = std::thread([this] { server->run(stopping); });
         for (int tries = 0; tries < 500 && !state().value("started", false); ++tries) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -62,12 +68,14 @@ public:
     std::atomic<bool> stopping{false};
     event_stream stream;
     transcript record;
-    std::vector<scenario> openings;
     std::ostringstream messages;
     http_endpoint endpoint{"127.0.0.1", 0};
-    std::unique_ptr<emulator> host;
-    std::unique_ptr<scenario_runner> runner;
+    // Where the page saves scenarios: a folder of this server's own.
+    const std::filesystem::path folder =
+        scratchFolder() / ("saved-" + std::to_string(endpoint.port()));
+    std::unique_ptr<live_desks> live;
     std::unique_ptr<desk_server> server;
+    std::unique_ptr<session_routes> sessions;
     std::thread emulatorThread;
     httplib::Client client{"127.0.0.1", endpoint.port()};
 };
@@ -223,9 +231,24 @@ TEST(desk_server, an_action_answers_with_only_what_it_changed) {
 
 TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing) {
     served_desks served({disableTake});
+    std::vector<bad_request> table = badRequests();
+    table.push_back({"saved over a file, unconfirmed",
+                     "/api/save",
+                     R"({"name": "kept.zeth"})",
+                     {},
+                     409,
+                     "kept.zeth exists already"});
+    table.push_back({"saved through a link",
+                     "/api/save",
+                     R"({"name": "link.zeth", "overwrite": true})",
+                     {},
+                     409,
+                     "not a plain file"});
+    std::ofstream(served.folder / "kept.zeth") << "click Take\n";
+    std::filesystem::create_symlink(served.folder / "kept.zeth", served.folder / "link.zeth");
     const json before = served.state();
     const std::size_t recordsBefore = served.records();
-    for (const bad_request& row : badRequests()) {
+    for (const bad_request& row : table) {
         SCOPED_TRACE(row.name);
         const httplib::Result got = served.post(
             row.path, row.body, httplib::Headers(row.headers.begin(), row.headers.end()), row.type);
@@ -237,6 +260,8 @@ TEST(desk_server, bad_requests_are_refused_with_their_status_and_change_nothing)
         EXPECT_EQ(got->body.find('\n'), std::string::npos) << "one line";
     }
     EXPECT_EQ(served.state(), before);
+    std::ifstream kept(served.folder / "kept.zeth");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "click Take\n");
     // "click Teke" is the one request that writes to the transcript, as the shell does: the
     // action, its problem and the views after it.
     const json written = served.stream.recordsAfter(0);

@@ -1,7 +1,12 @@
 // The platform layer's child process and timed stream where the supervisor's fault table does not
 // reach them: how a child ends when its body throws or it is ended from outside, a child whose
-// owner forgets it, and a wait that a signal interrupts.
+// owner forgets it, and a wait that a signal interrupts; another program run to its end, however
+// it ends; a private folder; the local time's text.
 #include "child_process.h"
+#include "child_program.h"
+#include "local_time.h"
+#include "platform_error.h"
+#include "private_folder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,6 +15,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -115,6 +121,92 @@ TEST(timed_input, aSignalDuringTheWaitNeitherEndsItNorCutsItShort) {
     sigaction(SIGALRM, &before, nullptr);
     EXPECT_EQ(piece.status, input_status::timedOut);
     EXPECT_GE(waited, 400ms);
+}
+
+struct program_row {
+    std::string name;
+    std::string script; // for /bin/sh -c
+    std::chrono::milliseconds deadline;
+    bool killed;
+    bool died;
+    int status;
+    std::string output;
+    std::string error;
+    bool truncated;
+};
+
+void PrintTo(const program_row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class child_program_run : public ::testing::TestWithParam<program_row> {};
+
+TEST_P(child_program_run, endsAsTheSystemSawItWithItsOutputKept) {
+    const program_row& row = GetParam();
+    child_program run;
+    run.program = "/bin/sh";
+    run.arguments = {"-c", row.script};
+    run.deadline = row.deadline;
+    run.outputLimit = 1000;
+    const auto began = std::chrono::steady_clock::now();
+    const child_outcome outcome = runChildProgram(run);
+    EXPECT_LT(std::chrono::steady_clock::now() - began, row.deadline + 20s);
+    EXPECT_EQ(outcome.killed, row.killed);
+    EXPECT_EQ(outcome.ending.died, row.died);
+    EXPECT_EQ(outcome.ending.status, row.status);
+    EXPECT_EQ(outcome.output, row.output);
+    EXPECT_EQ(outcome.error, row.error);
+    EXPECT_EQ(outcome.truncated, row.truncated);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    rows, child_program_run,
+    ::testing::Values(
+        program_row{"itsStatusAndBothStreams", "printf out; printf err >&2; exit 3", 60s, false,
+                    false, 3, "out", "err", false},
+        program_row{"anEmptyInput", "cat; printf done", 60s, false, false, 0, "done", "", false},
+        program_row{"aSignal", "kill -TERM $$", 60s, false, true, SIGTERM, "", "", false},
+        program_row{"pastTheLimit", "printf '%01200d' 0", 60s, false, false, 0,
+                    std::string(1000, '0'), "", true},
+        program_row{"stillRunningAtTheDeadline", "printf started; exec sleep 60", 300ms, true, true,
+                    SIGKILL, "started", "", false},
+        program_row{"itsStreamsClosedButRunningAtTheDeadline",
+                    "exec >/dev/null 2>&1; exec sleep 60", 300ms, true, true, SIGKILL, "", "",
+                    false}),
+    [](const ::testing::TestParamInfo<program_row>& row) { return row.param.name; });
+
+TEST(child_program, aProgramThatCannotBeStartedIsAPlatformError) {
+    child_program run;
+    run.program = "/nonexistent/zeth-host";
+    EXPECT_THROW(runChildProgram(run), platform_error);
+}
+
+TEST(private_folder, eachIsNewEmptyAndTheUsersAlone) {
+    namespace fs = std::filesystem;
+    const fs::path first = makePrivateFolder("zeth_platform_test_");
+    const fs::path second = makePrivateFolder("zeth_platform_test_");
+    EXPECT_NE(first, second);
+    for (const fs::path& folder : {first, second}) {
+        EXPECT_TRUE(fs::is_directory(folder));
+        EXPECT_TRUE(fs::is_empty(folder));
+        EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all) << folder;
+        fs::remove_all(folder);
+    }
+}
+
+TEST(local_time, isTheTimeInThisMachinesZone) {
+    const char* was = std::getenv("TZ");
+    const std::string before = was ? was : "";
+    setenv("TZ", "ZZZ-2", 1); // two hours east of UTC
+    tzset();
+    const std::string text = localTimeText(std::chrono::system_clock::from_time_t(0));
+    if (was) {
+        setenv("TZ", before.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
+    EXPECT_EQ(text, "1970-01-01 02:00:00");
 }
 
 } // namespace

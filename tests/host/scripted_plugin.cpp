@@ -24,6 +24,11 @@
 // Revertives and ticks are only counted: the host's transcript shows them. A call that arrives
 // while the panel is still inside a call from the host sends "XX re-entered", which the host
 // reports.
+//
+// The same source, built with ZETH_SCRIPTED_BUILD defined, is a later build of this plug-in, for
+// the tests that swap a rebuilt plug-in in while serve runs: "changed" behaves visibly
+// differently (a click on a command control then also disables Take), "crashing" crashes on such
+// a click, "hanging" never returns from one, "null-factory" gives no panel.
 #include "zeth_client_callback.h"
 #include "zeth_records.h"
 
@@ -44,6 +49,12 @@
 #endif
 
 namespace {
+
+#if defined(ZETH_SCRIPTED_BUILD)
+const std::string build = ZETH_SCRIPTED_BUILD;
+#else
+const std::string build;
+#endif
 
 // A write to an address in the never-mapped first page, which the compiler cannot see through:
 // a real crash, as from a stray pointer (not null, which UBSan would catch and report first).
@@ -182,10 +193,18 @@ private:
             misbehave(control.substr(6));
             return;
         }
+        if (build == "crashing") {
+            crash();
+        } else if (build == "hanging") {
+            misbehave("sleep");
+        }
         void* reply = send(control);
         const std::string name = control.substr(0, 2);
         if (name == "RN" || (reply != nullptr && (name == "TG" || name == "SD"))) {
             host->notify(reply, 5);
+        }
+        if (build == "changed") {
+            send("CD '1' 'Take'");
         }
     }
 
@@ -269,7 +288,7 @@ load_zeth_client_script(zeth_client_callback* host, const char* panelPath) {
         mode = path;
     }
     // Without a host the panel could not say a word: null, as every panel should answer.
-    if (mode == "null-object" || host == nullptr) {
+    if (mode == "null-object" || build == "null-factory" || host == nullptr) {
         return nullptr;
     }
     return new scripted_panel(host, mode, directory);
