@@ -286,6 +286,9 @@ int runFrontEnd(int argc, char** argv) {
                  "part against a simulated facility.\nWithout a subcommand it runs the built-in "
                  "demo.",
                  "zeth-host"};
+    // Options are "--name" on every system: on Windows, CLI11 would also take "/name" for one,
+    // and so refuse a path such as "/work/plant.toml" (a path on the current drive).
+    app.allow_windows_style_options(false);
     command_line options;
     addOptions(app, options);
     app.fallthrough();
@@ -324,6 +327,9 @@ int runFrontEnd(int argc, char** argv) {
                      "Where the page saves the session as a scenario, and opens saved ones")
         ->check(CLI::ExistingDirectory)
         ->capture_default_str();
+#else
+    CLI::App* serve = app.add_subcommand("serve", "Not in this build (no HTTP library)");
+    serve->allow_extras();
 #endif
     app.require_subcommand(0, 1);
     try {
@@ -339,6 +345,14 @@ int runFrontEnd(int argc, char** argv) {
     if (help->parsed()) {
         return runHelp(options.topic);
     }
+#if !defined(ZETH_HOST_SERVE)
+    if (serve->parsed()) {
+        std::cerr << "zeth-host: serve is not in this build: it was built without an HTTP library "
+                     "(the 32-bit Linux and the Windows builds have none); run, shell and validate "
+                     "are. For the desks in a browser, use a 64-bit Linux build of zeth-host\n";
+        return 2;
+    }
+#endif
     std::unique_ptr<transcript_writer> writer;
     if (options.json) {
         writer = std::make_unique<json_transcript>(std::cout);
