@@ -90,6 +90,16 @@ std::size_t noteCaller() {
     return callers.size();
 }
 
+// Debug output where the system puts a plug-in's: the debugger's channel on Windows, standard
+// error elsewhere.
+void writeDebug(const char* text) {
+#if defined(_WIN32)
+    OutputDebugStringA(text);
+#else
+    std::fputs(text, stderr);
+#endif
+}
+
 class scripted_panel : public plugin_object {
 public:
     scripted_panel(zeth_client_callback* hostObject, std::string panelMode,
@@ -239,8 +249,8 @@ private:
         } else if (fault == "crash") {
             crash();
         } else if (fault == "last-words") {
-            std::fputs("the last words\n", stderr);
-            std::fputs("unfinished", stderr);
+            writeDebug("the last words\n");
+            writeDebug("unfinished");
             crash();
         } else if (fault == "stack-overflow") {
             overflowStack(0);
