@@ -30,36 +30,38 @@ mkdir -p "$work/faults" "$work/keep"
 # per fault, and in keep/ only the one a random operator session fails on.
 {
     printf '[[control]]\nname = "Take"\n[[control]]\nname = "hammer"\n'
-    for fault in crash stack-overflow abort exit _exit ExitProcess loop sleep; do
+    for fault in crash last-words stack-overflow abort exit _exit ExitProcess loop sleep; do
         printf '[[control]]\nname = "fault:%s"\n' "$fault"
     done
 } >"$work/faults/test.zeth_ui"
 printf '[[control]]\nname = "fault:keep-reply"\n' >"$work/keep/test.zeth_ui"
 
 # name | command (run, shell or validate) | plug-in | panel path | the scenario line or the
-# shell's input | further options | exit status | what the last violation line (validate: the
-# check's line) holds, in pieces separated by " ... "
+# shell's input | further options | exit status | the debug lines that must come just before the
+# violation, separated by " / " | what the last violation line (validate: the check's line)
+# holds, in pieces separated by " ... "
 rows=$(
     cat <<'EOF'
-crashInFactory|run|scripted|faults#crash-in-factory|||1|!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC0000005 (access violation) in the factory load_zeth_client_script on desk 1
-crashInMessage|run|scripted|faults#|click fault:crash||1|!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC0000005 (access violation) in notify code 2 (control event fault:crash "click") on desk 1, during "click fault:crash"
-crashInDestructor|run|scripted|faults#crash-in-destructor|||1|!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC0000005 (access violation) in the destructor on desk 1, during "the host deletes the panel"
-stackOverflow|run|scripted|faults#|click fault:stack-overflow||1|!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC00000FD (stack overflow) in notify code 2
-abort|run|scripted|faults#|click fault:abort||1|!! plugin-crashed: the plug-in "PLUGIN" died by exception 0x40000015 (fatal application exit: abort()) in notify code 2
-exit|run|scripted|faults#|click fault:exit||1|!! plugin-exited: the plug-in "PLUGIN" ended the host's process with exit status 0 in notify code 2
-underscoreExit|run|scripted|faults#|click fault:_exit||1|!! plugin-exited: the plug-in "PLUGIN" ended the host's process with exit status 0 in notify code 2
-exitProcess|run|scripted|faults#|click fault:ExitProcess||1|!! plugin-exited: the plug-in "PLUGIN" ended the host's process with exit status 0 in notify code 2
-loop|run|scripted|faults#|click fault:loop|--call-timeout 0.5|1|!! plugin-hung: the plug-in "PLUGIN" did not return within 0.5 s (--call-timeout); the host stopped it in notify code 2
-sleep|run|scripted|faults#|click fault:sleep|--call-timeout 0.5|1|!! plugin-hung: the plug-in "PLUGIN" did not return within 0.5 s (--call-timeout); the host stopped it in notify code 2
-fourThreads|run|threaded|faults#|click hammer||1|!! call-from-another-thread:  ... came from another thread than the one the host called the panel on; the host answered null and did nothing
-shellCrash|shell|scripted|faults#|click fault:crash||1|!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC0000005 (access violation) in notify code 2 (control event fault:crash "click") on desk 1, during "click fault:crash"
-validateCrash|validate|scripted|faults#crash-in-factory||--only factory|1|crashed   factory            died by exception 0xC0000005 (access violation) in the factory load_zeth_client_script on desk 1
-validateSession|validate|scripted|keep#||--only operator-session --messages 40|1|failed    operator-session   reply-not-handed-back:  ... saved in  ... , replay: zeth-host run 
+crashInFactory|run|scripted|faults#crash-in-factory|||1||!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC0000005 (access violation) in the factory load_zeth_client_script on desk 1
+crashInMessage|run|scripted|faults#|click fault:crash||1||!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC0000005 (access violation) in notify code 2 (control event fault:crash "click") on desk 1, during "click fault:crash"
+lastWords|run|scripted|faults#|click fault:last-words||1|    debug: the last words /     debug: unfinished|!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC0000005 (access violation) in notify code 2 (control event fault:last-words "click")
+crashInDestructor|run|scripted|faults#crash-in-destructor|||1||!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC0000005 (access violation) in the destructor on desk 1, during "the host deletes the panel"
+stackOverflow|run|scripted|faults#|click fault:stack-overflow||1||!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC00000FD (stack overflow) in notify code 2
+abort|run|scripted|faults#|click fault:abort||1||!! plugin-crashed: the plug-in "PLUGIN" died by exception 0x40000015 (fatal application exit: abort()) in notify code 2
+exit|run|scripted|faults#|click fault:exit||1||!! plugin-exited: the plug-in "PLUGIN" ended the host's process with exit status 0 in notify code 2
+underscoreExit|run|scripted|faults#|click fault:_exit||1||!! plugin-exited: the plug-in "PLUGIN" ended the host's process with exit status 0 in notify code 2
+exitProcess|run|scripted|faults#|click fault:ExitProcess||1||!! plugin-exited: the plug-in "PLUGIN" ended the host's process with exit status 0 in notify code 2
+loop|run|scripted|faults#|click fault:loop|--call-timeout 0.5|1||!! plugin-hung: the plug-in "PLUGIN" did not return within 0.5 s (--call-timeout); the host stopped it in notify code 2
+sleep|run|scripted|faults#|click fault:sleep|--call-timeout 0.5|1||!! plugin-hung: the plug-in "PLUGIN" did not return within 0.5 s (--call-timeout); the host stopped it in notify code 2
+fourThreads|run|threaded|faults#|click hammer||1||!! call-from-another-thread:  ... came from another thread than the one the host called the panel on; the host answered null and did nothing
+shellCrash|shell|scripted|faults#|click fault:crash||1||!! plugin-crashed: the plug-in "PLUGIN" died by exception 0xC0000005 (access violation) in notify code 2 (control event fault:crash "click") on desk 1, during "click fault:crash"
+validateCrash|validate|scripted|faults#crash-in-factory||--only factory|1||crashed   factory            died by exception 0xC0000005 (access violation) in the factory load_zeth_client_script on desk 1
+validateSession|validate|scripted|keep#||--only operator-session --messages 40|1||failed    operator-session   reply-not-handed-back:  ... saved in  ... , replay: zeth-host run 
 EOF
 )
 
 failed=()
-while IFS='|' read -r name command plugin panel line options status expected; do
+while IFS='|' read -r name command plugin panel line options status debug expected; do
     case $plugin in
     scripted) dll=$scripted ;;
     threaded) dll=$threaded ;;
@@ -95,10 +97,19 @@ while IFS='|' read -r name command plugin panel line options status expected; do
         [[ $piece == "$rest" ]] && rest= || rest=${rest#* ... }
         shown=$(grep -F -- "$piece" <<<"$shown" || true)
     done
-    if [[ $got -eq $status && -n $shown ]]; then
+    # The debug lines, in order, just before the last violation line.
+    before=
+    if [[ -n $debug ]]; then
+        wanted=${debug// \/ /$'\n'}
+        at=$(grep -n '^ *!! ' "$work/$name.out" | tail -n 1 | cut -d: -f1)
+        count=$(wc -l <<<"$wanted")
+        ending=$(head -n "$((${at:-1} - 1))" "$work/$name.out" | tail -n "$count")
+        [[ -n $at && $ending == "$wanted" ]] || before="after the debug lines: $debug"
+    fi
+    if [[ $got -eq $status && -n $shown && -z $before ]]; then
         echo "passed  $name"
     else
-        echo "FAILED  $name: exit status $got (expected $status); wanted a line holding"
+        echo "FAILED  $name: exit status $got (expected $status); wanted a line holding${before:+ ($before)}"
         echo "        $expected"
         echo "        the output (${work}/${name}.out):"
         tail -n 5 "$work/$name.out" | sed 's/^/        | /'
