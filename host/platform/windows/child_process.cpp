@@ -3,10 +3,10 @@
 // environment variable that the parent sets for the instant of CreateProcess and the child removes
 // as it reads it: the first child_process the child constructs runs its body there instead of
 // starting a process. The pipe is a named pipe of this process's own: the parent reads it
-// overlapped (timed_input), the child has the write end, inherited by handle, which is the
-// only handle made inheritable for it besides the standard streams. The child is put in a job
-// object before it runs a single instruction of its own; the job ends it when its last handle
-// closes, which is when the parent ends, however that happens.
+// overlapped (timed_input), the child has the write end, inherited by handle, which is, with the
+// standard streams and the section of a debug_output_capture, the only handle made inheritable. The
+// child is put in a job object before it runs a single instruction of its own; the job ends it when
+// its last handle closes, which is when the parent ends, however that happens.
 #include "child_process.h"
 
 #include "exception_codes.h"
