@@ -3,6 +3,7 @@
 // the directory's name table; functions exported by ordinal alone follow, as "ordinal N".
 #include "library_exports.h"
 
+#include "library_image.h"
 #include "platform_error.h"
 
 #include <windows.h>
@@ -10,21 +11,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 namespace {
 
-using bytes = std::vector<unsigned char>;
+using bytes = library_bytes;
 
 template <typename T> T readAt(const bytes& file, std::uint64_t offset) {
-    if (offset > file.size() || file.size() - offset < sizeof(T)) {
-        throw platform_error("PE structure beyond the end of the file");
-    }
-    T value;
-    std::memcpy(&value, file.data() + offset, sizeof(T));
-    return value;
+    return recordAt<T>(file, offset, "PE");
 }
 
 class pe_image {
@@ -121,11 +115,7 @@ private:
 } // namespace
 
 std::vector<std::string> libraryExports(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw platform_error("cannot open " + path);
-    }
-    const bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const bytes file = readLibraryFile(path);
     try {
         return pe_image(file).exports();
     } catch (const platform_error& error) {
