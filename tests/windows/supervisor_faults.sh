@@ -106,6 +106,15 @@ while IFS='|' read -r name command plugin panel line options status debug expect
         ending=$(head -n "$((${at:-1} - 1))" "$work/$name.out" | tail -n "$count")
         [[ -n $at && $ending == "$wanted" ]] || before="after the debug lines: $debug"
     fi
+    # The violation's explanation in the transcript is in Windows' words too.
+    case $expected in
+    '!! plugin-crashed'*) explained="(The plug-in's process died by an exception it did not handle" ;;
+    '!! plugin-exited'*) explained="(The plug-in ended the host's process (exit, _exit, ExitProcess)" ;;
+    *) explained= ;;
+    esac
+    if [[ -n $explained ]] && ! grep -qF -- "$explained" "$work/$name.out"; then
+        before="${before:+$before; }and the explanation $explained...)"
+    fi
     if [[ $got -eq $status && -n $shown && -z $before ]]; then
         echo "passed  $name"
     else

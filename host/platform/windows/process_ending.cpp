@@ -17,3 +17,11 @@ std::string process_ending::words() const {
     const std::string name = exceptionName(code);
     return "died by exception " + std::string(hex) + (name.empty() ? "" : " (" + name + ")");
 }
+
+const char* process_ending::dyingWays() {
+    return "an exception it did not handle (an access violation, a stack overflow, abort)";
+}
+
+const char* process_ending::exitingWays() {
+    return "exit, _exit, ExitProcess";
+}
