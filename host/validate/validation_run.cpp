@@ -345,7 +345,7 @@ int runOneCheck(const validation_settings& settings, const std::string& id, std:
         throw validation_error("there is no check \"" + id +
                                "\"; zeth-host validate --list shows every id");
     }
-    const check_result result{id, runInChild(*check, settings), 0.0, {}, {}};
+    const check_result result{id, runInChild(*check, settings), 0.0, {}, {}, {}};
     report << resultLine(result) << std::flush;
     return outcomeFailsRun(result.finding.outcome) ? 1 : 0;
 }
