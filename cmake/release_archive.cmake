@@ -1,7 +1,8 @@
 # The release archive of the deployed plug-in (preset mingw-i686; make it with
 # "cpack --preset mingw-i686"): a ZIP holding exactly R7_DESK.dll, its layout R7_DESK.zeth_ui,
 # INSTALL.txt and SHA256SUMS (the sums of the other three), all at the top of the archive. Only
-# the install component "release" goes in; the kit's headers and library stay out.
+# the install component "release" goes in; the kit's headers and library stay out, and go into
+# the kit ZIP beside it (kit_archive.cmake) when zeth-host is built.
 set(ZETH_RELEASE_LAYOUT ${PROJECT_SOURCE_DIR}/host/examples/R7_DESK.zeth_ui)
 set(ZETH_RELEASE_TEXT ${PROJECT_SOURCE_DIR}/panel/INSTALL.txt)
 set(ZETH_RELEASE_SUMS ${PROJECT_BINARY_DIR}/release/SHA256SUMS)
@@ -30,4 +31,7 @@ set(CPACK_COMPONENTS_ALL release)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_ARCHIVE_RELEASE_FILE_NAME R7_DESK-${PROJECT_VERSION}-win32)
+if(TARGET zeth-host)
+    include(${PROJECT_SOURCE_DIR}/cmake/kit_archive.cmake)
+endif()
 include(CPack)

@@ -51,6 +51,10 @@ struct command_line {
     bool strict = false;
     // help
     std::string topic;
+    // validate: one check's process, started anew (validation_run.h: runOneCheck)
+    std::string check;
+    std::string sessionFile;
+    std::string replayFile;
     // serve
     std::string bind = "127.0.0.1";
     int port = 8270;
@@ -83,6 +87,32 @@ void addOptions(CLI::App& app, command_line& options) {
     app.add_flag("--in-process", options.inProcess,
                  "Run the plug-in in zeth-host's own process (for a debugger): a crash or hang "
                  "then ends zeth-host without a report");
+}
+
+// The options that shape a supervised body's work, as arguments: what this program, started
+// again, is given before its command to reach the same body (supervision::restart).
+std::vector<std::string> bodyOptions(const command_line& options) {
+    std::vector<std::string> given;
+    const auto add = [&given](const char* name, const std::string& value) {
+        given.emplace_back(name);
+        given.push_back(value);
+    };
+    if (!options.facilityFile.empty()) {
+        add("--facility", options.facilityFile);
+    }
+    if (!options.pluginFile.empty()) {
+        add("--plugin", options.pluginFile);
+    }
+    if (!options.panelPath.empty()) {
+        add("--panel-path", options.panelPath);
+    }
+    add("--panels", std::to_string(options.panels));
+    if (options.realtime) {
+        given.emplace_back("--realtime");
+    }
+    add("--message-limit", std::to_string(options.messageLimit));
+    add("--timer-limit", std::to_string(options.timerLimit));
+    return given;
 }
 
 std::string fileName(const std::string& path) {
@@ -181,6 +211,10 @@ void addValidateOptions(CLI::App& validate, command_line& options) {
     validate.add_flag("--only-failed", options.onlyFailed,
                       "Print only the checks that did not pass (and the summary)");
     addReportOptions(validate, options);
+    // Not for people: how a check's process, started anew, reaches the check's work.
+    validate.add_option("--check", options.check)->group("");
+    validate.add_option("--session-file", options.sessionFile)->group("");
+    validate.add_option("--replay-file", options.replayFile)->group("");
 }
 
 int runHelp(const std::string& topic) {
@@ -211,6 +245,12 @@ int runValidate(const command_line& options, const CLI::App& validate) {
         settings.seed = options.seed;
         settings.messages = options.messages;
         settings.timeout = options.timeout;
+        settings.restart = bodyOptions(options);
+        if (!options.check.empty()) {
+            settings.sessionFile = options.sessionFile;
+            settings.replayFile = options.replayFile;
+            return runOneCheck(settings, options.check, std::cout);
+        }
         if (!options.configFile.empty()) {
             request.config = readValidationConfig(options.configFile);
             const auto given = [&](const char* option) { return validate.count(option) > 0; };
@@ -246,6 +286,9 @@ int runFrontEnd(int argc, char** argv) {
                  "part against a simulated facility.\nWithout a subcommand it runs the built-in "
                  "demo.",
                  "zeth-host"};
+    // Options are "--name" on every system: on Windows, CLI11 would also take "/name" for one,
+    // and so refuse a path such as "/work/plant.toml" (a path on the current drive).
+    app.allow_windows_style_options(false);
     command_line options;
     addOptions(app, options);
     app.fallthrough();
@@ -284,6 +327,9 @@ int runFrontEnd(int argc, char** argv) {
                      "Where the page saves the session as a scenario, and opens saved ones")
         ->check(CLI::ExistingDirectory)
         ->capture_default_str();
+#else
+    CLI::App* serve = app.add_subcommand("serve", "Not in this build (no HTTP library)");
+    serve->allow_extras();
 #endif
     app.require_subcommand(0, 1);
     try {
@@ -299,6 +345,14 @@ int runFrontEnd(int argc, char** argv) {
     if (help->parsed()) {
         return runHelp(options.topic);
     }
+#if !defined(ZETH_HOST_SERVE)
+    if (serve->parsed()) {
+        std::cerr << "zeth-host: serve is not in this build: it was built without an HTTP library "
+                     "(the 32-bit Linux and the Windows builds have none); run, shell and validate "
+                     "are. For the desks in a browser, use a 64-bit Linux build of zeth-host\n";
+        return 2;
+    }
+#endif
     std::unique_ptr<transcript_writer> writer;
     if (options.json) {
         writer = std::make_unique<json_transcript>(std::cout);
@@ -354,16 +408,28 @@ int runFrontEnd(int argc, char** argv) {
                 watched.options.debugOutput = child.debugOutput;
                 return runShell(watched, options.panels, child.record, child.messages);
             };
-            status = options.inProcess
-                         ? runInProcess(body, record, std::cerr)
-                         : runSupervised(
-                               {pluginFile, options.callTimeout, &std::cout, "--call-timeout", {}},
-                               body, record, std::cerr);
+            std::vector<std::string> restart = bodyOptions(options);
+            restart.emplace_back("shell");
+            status = options.inProcess ? runInProcess(body, record, std::cerr)
+                                       : runSupervised({pluginFile,
+                                                        options.callTimeout,
+                                                        &std::cout,
+                                                        "--call-timeout",
+                                                        {},
+                                                        restart},
+                                                       body, record, std::cerr);
         } else {
-            batch_request batch{
-                readScenarios(options), setup,        pluginFile,        options.callTimeout,
-                options.inProcess,      options.json, options.junitFile, options.report == "github",
-                options.coverage,       &std::cout};
+            batch_request batch{readScenarios(options),
+                                setup,
+                                pluginFile,
+                                options.callTimeout,
+                                options.inProcess,
+                                options.json,
+                                options.junitFile,
+                                options.report == "github",
+                                options.coverage,
+                                &std::cout,
+                                bodyOptions(options)};
             status = runBatch(batch, *writer, std::cout, std::cerr);
         }
     } catch (const std::exception& error) {

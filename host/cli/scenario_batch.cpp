@@ -195,8 +195,13 @@ file_verdict runFile(const batch_request& request, const batch_file& file,
     };
     // The body's messages (why it could not run) follow its transcript, and a report names them.
     std::ostringstream said;
+    std::vector<std::string> restart = request.restart;
+    restart.emplace_back("run");
+    if (!file.path.empty()) {
+        restart.push_back(file.path);
+    }
     const supervision watch{
-        request.pluginFile, request.callTimeout, request.output, "--call-timeout", {}};
+        request.pluginFile, request.callTimeout, request.output, "--call-timeout", {}, restart};
     const int status = request.inProcess ? runInProcess(body, record, said, resultArrived)
                                          : runSupervised(watch, body, record, said, resultArrived);
     err << said.str() << std::flush;

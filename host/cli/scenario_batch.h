@@ -12,7 +12,8 @@
 // over every file that ran to its end.
 //
 // Exit status: 2 when a file could not be run (or a report cannot be written), else 1 when a file
-// failed, else 0. Called on the program's main thread, with no other threads running (it forks).
+// failed, else 0. Called on the program's main thread, with no other threads running (it starts
+// the files' processes).
 #pragma once
 
 #include "facility.h"
@@ -46,6 +47,9 @@ struct batch_request {
     bool coverage = false;
     // The stream the writer writes to: a failed write stops the run (supervision::output).
     const std::ostream* output = nullptr;
+    // The options that shape a file's run, as arguments: this program, started again with them,
+    // "run" and the file's path (none for the demo), runs that file (supervision::restart).
+    std::vector<std::string> restart;
 };
 
 // Runs every file; writer and the reports' lines go to out, messages to err.

@@ -169,12 +169,15 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
                               crashReport, copies ? copies->path : std::string());
         };
         crashes.report.clear();
-        const int status =
-            request.inProcess
-                ? runInProcess(body, record, messages)
-                : runSupervised({request.pluginFile, request.callTimeout, request.output,
-                                 "--call-timeout", [](int child) { passInterruptsTo(child); }},
-                                body, record, messages);
+        const int status = request.inProcess
+                               ? runInProcess(body, record, messages)
+                               : runSupervised({request.pluginFile,
+                                                request.callTimeout,
+                                                request.output,
+                                                "--call-timeout",
+                                                [](int child) { passInterruptsTo(child); },
+                                                {}},
+                                               body, record, messages);
         passInterruptsTo(0);
         if (stopRequested || request.inProcess || crashes.report.empty()) {
             return stopRequested && status != 2 ? 0 : status;

@@ -1,5 +1,9 @@
 #include "violation_kind.h"
 
+#include "process_ending.h"
+
+#include <string>
+
 namespace {
 
 struct kind_text {
@@ -41,10 +45,9 @@ constexpr kind_text kindTexts[] = {
     {violation_kind::callFromAnotherThread, "call-from-another-thread",
      "The panel called the host from a thread other than the one the host called it on; the "
      "host answered null and did nothing."},
-    {violation_kind::pluginCrashed, "plugin-crashed",
-     "The plug-in's process died by a signal (a crash, a stack overflow, abort) during the run."},
-    {violation_kind::pluginExited, "plugin-exited",
-     "The plug-in ended the host's process (exit, _exit) during the run."},
+    // In the system's words: violationDescription().
+    {violation_kind::pluginCrashed, "plugin-crashed", ""},
+    {violation_kind::pluginExited, "plugin-exited", ""},
     {violation_kind::pluginHung, "plugin-hung",
      "A call into the plug-in did not return within the time limit (--call-timeout)."},
     {violation_kind::runawayPanel, "runaway-panel",
@@ -72,6 +75,17 @@ std::string_view violationId(violation_kind kind) {
 }
 
 std::string_view violationDescription(violation_kind kind) {
+    // How a process dies or exits is the system's: a signal on Linux, an exception on Windows.
+    static const std::string crashed = std::string("The plug-in's process died by ") +
+                                       process_ending::dyingWays() + " during the run.";
+    static const std::string exited = std::string("The plug-in ended the host's process (") +
+                                      process_ending::exitingWays() + ") during the run.";
+    if (kind == violation_kind::pluginCrashed) {
+        return crashed;
+    }
+    if (kind == violation_kind::pluginExited) {
+        return exited;
+    }
     const kind_text* entry = find(kind);
     return entry != nullptr ? entry->description : "";
 }

@@ -145,7 +145,7 @@ void desk::destroy() {
         return;
     }
     zeth_client_callback* leaving = panel;
-    callPanel([] { return std::string("the destructor"); }, [&] { delete leaving; });
+    callPanel([] { return std::string("the destructor"); }, [&] { zethDeletePanel(leaving); });
     panel = nullptr;
     if (const auto missing = checker.panelDeleted()) {
         log.report(id, *missing);

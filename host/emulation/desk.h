@@ -31,13 +31,13 @@
 #include "thread_check.h"
 #include "transcript.h"
 #include "virtual_clock.h"
-#include "zeth_client_callback.h"
+#include "zeth_host_callback.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
-class desk : public zeth_client_callback {
+class desk : public zeth_host_callback {
 public:
     desk(int number, command_interpreter& commands, run_log& happened, transcript& output,
          const virtual_clock& runClock);
@@ -77,7 +77,7 @@ public:
     static constexpr std::size_t debugOutputPerCall = 64 * 1024;
 
     // The host's entry point for the panel: code 0 a command, code 5 a hand-back. Any thread.
-    void* notify(void* data, int code) override;
+    void* ZETH_THISCALL notify(void* data, int code) override;
 
 private:
     // One whole call into the panel; name() names it for the call monitor, only when one listens.

@@ -174,7 +174,10 @@ facility readFacilityFile(const std::string& path) {
     facility result = parseChecked(text, path);
     const fs::path directory = fs::path(path).parent_path();
     const fs::path layouts = result.panelPath.empty() ? directory : directory / result.panelPath;
-    result.panelPath = layouts.empty() ? std::string(".") : layouts.lexically_normal().string();
+    // With "/" between the parts on every system (Windows takes it too): the panel puts its own
+    // "/" after the path, and a panel path reads the same wherever the facility is read.
+    result.panelPath =
+        layouts.empty() ? std::string(".") : layouts.lexically_normal().generic_string();
     if (result.panelPath.size() > 1 && result.panelPath.back() == '/') {
         result.panelPath.pop_back();
     }

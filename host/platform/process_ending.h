@@ -13,4 +13,10 @@ struct process_ending {
     // A phrase for a report of how it died, naming the signal or the exception by its number and
     // in words: "died by signal 11 (Segmentation fault)". Of an exit: "exited with status 3".
     std::string words() const;
+
+    // How a plug-in's process dies, and how it ends the host's process, on this system, for the
+    // descriptions of those violations: "a signal (a crash, a stack overflow, abort)" and
+    // "exit, _exit" on Linux; on Windows an exception and ExitProcess too. Static text.
+    static const char* dyingWays();
+    static const char* exitingWays();
 };

@@ -234,9 +234,9 @@ int runSupervised(const supervision& settings, const supervised_body& body, tran
     std::cout.flush();
     std::optional<child_process> child;
     try {
-        child.emplace([&body, &debugOutput](parent_pipe& parent) {
-            return runChild(parent, body, debugOutput);
-        });
+        child.emplace([&body, &debugOutput](
+                          parent_pipe& parent) { return runChild(parent, body, debugOutput); },
+                      settings.restart);
     } catch (const platform_error& error) {
         messages << "zeth-host: " << error.what()
                  << " for the plug-in's process; run with --in-process\n";

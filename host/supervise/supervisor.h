@@ -10,11 +10,14 @@
 // or exit status: plugin-crashed, plugin-exited or plugin-hung. The run then fails (status 1).
 // What the plug-in wrote as debug output in that call and the host had not taken yet comes just
 // before that line: the supervisor makes the debug output capture, which the child shares.
-// Nothing is installed in the plug-in's process to catch signals: the child simply dies.
+// Nothing is installed in the plug-in's process to catch signals: the child simply dies (on
+// Windows, where an unhandled exception would start a debugger and abort() would look like an
+// exit, the child ends itself with the exception's code: child_process.h).
 //
 // Threads: runSupervised() is called on the program's main thread, with no other threads
-// running (the child is a child_process: on POSIX systems a fork of this one). The body runs in
-// the child on its only thread.
+// running (the child is a child_process: on POSIX systems a fork of this one, on Windows this
+// program started again with supervision::restart, which must lead it to this same call with the
+// same body). The body runs in the child on its only thread.
 #pragma once
 
 #include "call_monitor.h"
@@ -24,6 +27,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 struct supervision {
     std::string pluginFile;    // named in the report of a crash
@@ -36,6 +40,10 @@ struct supervision {
     // Told the child's process id as soon as it runs (in this process, before the body's first
     // frame), so that the caller can pass it a signal; null: nobody is told.
     std::function<void(int)> childStarted;
+    // The arguments with which this program, started again, comes to this same runSupervised call
+    // with the same body: how the child reaches its work where it cannot be a copy of this process
+    // (Windows). Not used where it is a copy (Linux).
+    std::vector<std::string> restart;
 };
 
 // Given, in this process, each result the body sent (supervised_run::sendResult), in order with

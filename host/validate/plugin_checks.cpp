@@ -10,6 +10,7 @@
 #include "thread_time.h"
 #include "zeth_records.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <fstream>
@@ -446,24 +447,39 @@ public:
         began = thread_clock();
     }
     void callReturned() override {
-        const double took = keptFor(began, thread_clock());
-        if (current.rfind("notify", 0) == 0 && took > slowest) {
-            slowest = took;
-            slowestCall = current;
+        const thread_clock ended;
+        if (current.rfind("notify", 0) == 0) {
+            messages.push_back({current, keptFor(began, ended)});
         }
+        preemptionsCounted = ended.own.preemptionsCounted;
         ++calls;
         forward.callReturned();
     }
 
-    double slowest = 0.0;
-    std::string slowestCall;
+    struct timed_call {
+        std::string what;
+        double took = 0.0;
+    };
+    std::vector<timed_call> messages; // every notify, in order
     std::int64_t calls = 0;
+    bool preemptionsCounted = false;
 
 private:
     call_monitor& forward;
     std::string current;
     thread_clock began;
 };
+
+// The call that kept the host's thread longest.
+timing_monitor::timed_call slowestOf(const std::vector<timing_monitor::timed_call>& messages) {
+    timing_monitor::timed_call slowest;
+    for (const timing_monitor::timed_call& each : messages) {
+        if (each.took > slowest.took) {
+            slowest = each;
+        }
+    }
+    return slowest;
+}
 
 std::string milliseconds(double seconds) {
     const double ms = seconds * 1000.0;
@@ -575,18 +591,51 @@ check_finding checkOperatorSession(const validation_settings& settings, call_mon
     return passed(done);
 }
 
-check_finding checkMessageTime(const validation_settings& settings, call_monitor& calls) {
-    timing_monitor timing(calls);
+// The session's messages, each with the time it kept the host's thread.
+std::optional<check_finding> timeSession(const validation_settings& settings,
+                                         timing_monitor& timing) {
     probe run(settings, timing);
     if (auto stopped = run.start()) {
-        return *stopped;
+        return stopped;
     }
     // The same session as operator-session; its faults are that check's to report.
     playSession(run, settings, nullptr);
+    return std::nullopt;
+}
+
+check_finding checkMessageTime(const validation_settings& settings, call_monitor& calls) {
+    timing_monitor timing(calls);
+    if (auto stopped = timeSession(settings, timing)) {
+        return *stopped;
+    }
+    std::vector<timing_monitor::timed_call> shortest = timing.messages;
+    // Where the system does not say when it took the processor away, a wall time also holds what
+    // the machine gave to others. The same session (the seed decides it) is then timed up to twice
+    // more, and each message counts with its shortest time: a slow panel is slow every time, a
+    // busy machine seldom takes the same message twice. A second session with other messages (a
+    // panel that does not repeat itself) leaves the first one's times.
+    for (int again = 0;
+         again < 2 && !timing.preemptionsCounted && slowestOf(shortest).took > settings.slowMessage;
+         ++again) {
+        timing_monitor retimed(calls);
+        if (timeSession(settings, retimed) || retimed.messages.size() != shortest.size()) {
+            break;
+        }
+        bool same = true;
+        for (std::size_t i = 0; i < shortest.size() && same; ++i) {
+            same = retimed.messages[i].what == shortest[i].what;
+            shortest[i].took = std::min(shortest[i].took, retimed.messages[i].took);
+        }
+        if (!same) {
+            shortest = timing.messages;
+            break;
+        }
+    }
     const std::string limit = milliseconds(settings.slowMessage);
-    if (timing.slowest > settings.slowMessage) {
-        return {check_outcome::warning, timing.slowestCall + " kept the host's thread " +
-                                            milliseconds(timing.slowest) + " (more than " + limit +
+    const timing_monitor::timed_call slowest = slowestOf(shortest);
+    if (slowest.took > settings.slowMessage) {
+        return {check_outcome::warning, slowest.what + " kept the host's thread " +
+                                            milliseconds(slowest.took) + " (more than " + limit +
                                             ")"};
     }
     return passed(std::to_string(timing.calls) +

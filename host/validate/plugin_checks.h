@@ -37,6 +37,10 @@ struct validation_settings {
     std::string sessionFile;
     // operator-session: replay this scenario file instead of playing a random session.
     std::string replayFile;
+    // This program's options that name the plug-in, the facility and the panel path, as
+    // arguments: what a check's process, where it is this program started again, is given before
+    // the check's own (supervision::restart).
+    std::vector<std::string> restart;
 };
 
 struct plugin_check {

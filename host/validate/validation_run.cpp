@@ -82,6 +82,16 @@ check_finding runInChild(const plugin_check& check, const validation_settings& s
     watch.pluginFile = settings.pluginFile;
     watch.callTimeout = settings.timeout;
     watch.timeoutOption = settings.timeoutSource;
+    watch.restart = settings.restart;
+    watch.restart.insert(watch.restart.end(), {"validate", "--check", std::string(check.id),
+                                               "--seed", std::to_string(settings.seed),
+                                               "--messages", std::to_string(settings.messages)});
+    if (!settings.sessionFile.empty()) {
+        watch.restart.insert(watch.restart.end(), {"--session-file", settings.sessionFile});
+    }
+    if (!settings.replayFile.empty()) {
+        watch.restart.insert(watch.restart.end(), {"--replay-file", settings.replayFile});
+    }
     const int status = runSupervised(watch, body, record, said);
     if (deaths.last) {
         const auto kind = violationFromId(deaths.last->id);
@@ -328,6 +338,17 @@ std::string skipLine(const std::vector<check_result>& results, bool strict) {
 }
 
 } // namespace
+
+int runOneCheck(const validation_settings& settings, const std::string& id, std::ostream& report) {
+    const plugin_check* check = checkNamed(id);
+    if (check == nullptr) {
+        throw validation_error("there is no check \"" + id +
+                               "\"; zeth-host validate --list shows every id");
+    }
+    const check_result result{id, runInChild(*check, settings), 0.0, {}, {}, {}};
+    report << resultLine(result) << std::flush;
+    return outcomeFailsRun(result.finding.outcome) ? 1 : 0;
+}
 
 std::string checkListing() {
     std::string listing;

@@ -60,5 +60,11 @@ struct validation_request {
 
 int runValidation(const validation_request& request, std::ostream& report, std::ostream& progress);
 
+// One check with exactly these settings, in a supervised process of its own, and its line on
+// report: the way a check's process reaches its work where it is this program started again
+// (validate --check ID, with --session-file and --replay-file for the operator session). Returns
+// 1 when the check failed, crashed or timed out, else 0; an unknown id throws validation_error.
+int runOneCheck(const validation_settings& settings, const std::string& id, std::ostream& report);
+
 // Every check's id and description, one a line, for --list.
 std::string checkListing();

@@ -16,10 +16,10 @@
 // A click on a control whose name is a command sends that command, and hands back the reply of
 // "TG", "SD" and "RN" as a panel must. Controls named "fault:..." break one rule each (see
 // misbehave), or end the process the way an unfinished plug-in does (crash, stack-overflow,
-// abort, exit, _exit, loop, sleep; last-words writes two lines of debug output to standard error,
-// the second without its line end, before it crashes), or keep the host waiting for 30 ms (slow). A
-// query is answered with "answer:" and the query text, except "calling-threads": its answer is
-// "calling-threads:N", how many threads have entered the plug-in (its factory, notify,
+// abort, exit, _exit, on Windows ExitProcess, loop, sleep; last-words writes two lines of debug
+// output, the second without its line end, before it crashes), or keep the host waiting for 30 ms
+// (slow). A query is answered with "answer:" and the query text, except "calling-threads": its
+// answer is "calling-threads:N", how many threads have entered the plug-in (its factory, notify,
 // destructor) since the first of the panels now alive was created.
 // Revertives and ticks are only counted: the host's transcript shows them. A call that arrives
 // while the panel is still inside a call from the host sends "XX re-entered", which the host
@@ -29,7 +29,7 @@
 // the tests that swap a rebuilt plug-in in while serve runs: "changed" behaves visibly
 // differently (a click on a command control then also disables Take), "crashing" crashes on such
 // a click, "hanging" never returns from one, "null-factory" gives no panel.
-#include "zeth_client_callback.h"
+#include "plugin_object.h"
 #include "zeth_records.h"
 
 #include <chrono>
@@ -44,7 +44,10 @@
 #include <string>
 #include <thread>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -87,7 +90,17 @@ std::size_t noteCaller() {
     return callers.size();
 }
 
-class scripted_panel : public zeth_client_callback {
+// Debug output where the system puts a plug-in's: the debugger's channel on Windows, standard
+// error elsewhere.
+void writeDebug(const char* text) {
+#if defined(_WIN32)
+    OutputDebugStringA(text);
+#else
+    std::fputs(text, stderr);
+#endif
+}
+
+class scripted_panel : public plugin_object {
 public:
     scripted_panel(zeth_client_callback* hostObject, std::string panelMode,
                    const std::string& directory)
@@ -130,7 +143,7 @@ public:
         }
     }
 
-    void* notify(void* data, int code) override {
+    void* ZETH_THISCALL notify(void* data, int code) override {
         const std::size_t threads = noteCaller();
         if (depth > 0) {
             send("XX re-entered");
@@ -236,8 +249,8 @@ private:
         } else if (fault == "crash") {
             crash();
         } else if (fault == "last-words") {
-            std::fputs("the last words\n", stderr);
-            std::fputs("unfinished", stderr);
+            writeDebug("the last words\n");
+            writeDebug("unfinished");
             crash();
         } else if (fault == "stack-overflow") {
             overflowStack(0);
@@ -247,6 +260,10 @@ private:
             std::exit(0);
         } else if (fault == "_exit") {
             _exit(0);
+#if defined(_WIN32)
+        } else if (fault == "ExitProcess") {
+            ExitProcess(0);
+#endif
         } else if (fault == "loop") {
             for (volatile bool forever = true; forever;) {
             }
@@ -266,7 +283,7 @@ private:
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) zeth_client_callback*
+extern "C" TEST_PLUGIN_EXPORT zeth_client_callback*
 load_zeth_client_script(zeth_client_callback* host, const char* panelPath) {
     {
         std::lock_guard<std::mutex> lock(callersGuard);

@@ -9,7 +9,7 @@
 // once the call is about to return, so that they race with the host's work after it. Every
 // thread is joined before the next click is handled and before the destructor sends "AS". A click
 // on any other control asks for its statesheet ("TG") and hands the reply back.
-#include "zeth_client_callback.h"
+#include "plugin_object.h"
 #include "zeth_records.h"
 
 #include <array>
@@ -23,7 +23,7 @@ constexpr int threadCount = 4;
 constexpr int roundsDuringCall = 25;
 constexpr int roundsAfterCall = 25;
 
-class threaded_panel : public zeth_client_callback {
+class threaded_panel : public plugin_object {
 public:
     threaded_panel(zeth_client_callback* hostObject, const std::string& path) : host(hostObject) {
         const std::size_t mark = path.find('#');
@@ -40,7 +40,7 @@ public:
         send("AS");
     }
 
-    void* notify(void* data, int code) override {
+    void* ZETH_THISCALL notify(void* data, int code) override {
         if (code == 2) {
             join();
             const std::string control = static_cast<const zeth_event_record*>(data)->control;
@@ -110,7 +110,7 @@ private:
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) zeth_client_callback*
+extern "C" TEST_PLUGIN_EXPORT zeth_client_callback*
 load_zeth_client_script(zeth_client_callback* host, const char* panelPath) {
     try {
         return new threaded_panel(host, panelPath != nullptr ? panelPath : "");

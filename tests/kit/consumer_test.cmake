@@ -7,11 +7,35 @@
 #
 # Usage: cmake -DBUILD_DIR=... -DEXAMPLE=... -DTHROWING=... -DTHROWING_SCENARIO=... -DWORK=...
 #              -DGENERATOR=... -DCXX=... [-DNM=...] -P consumer_test.cmake
-foreach(variable BUILD_DIR EXAMPLE THROWING THROWING_SCENARIO WORK GENERATOR CXX)
+#        cmake -DBUILD_DIR=... -DEXAMPLE=... -DWORK=... -DGENERATOR=... -DTOOLCHAIN=...
+#              -DOBJDUMP=... -DTABLES=... "-DEMULATOR=..." -P consumer_test.cmake
+# The second form is the Windows kit: the example built with the kit's cross toolchain file as a
+# DLL (its tables checked by TABLES, check_dll_tables.cmake) and the installed zeth-host.exe run
+# through EMULATOR (wine).
+# The Windows form leaves out the steps of the kit alone and of the throwing handler, which need
+# Linux plug-ins (the demo's, THROWING).
+foreach(variable BUILD_DIR EXAMPLE WORK GENERATOR)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "consumer_test: ${variable} is not set")
     endif()
 endforeach()
+if(TOOLCHAIN)
+    # A cross toolchain looks for packages only in its own root: the package's folder is named.
+    set(compiler -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -Dzeth_DIR=${WORK}/prefix/lib/cmake/zeth)
+    set(plugin_suffix .dll)
+    set(program_suffix .exe)
+elseif(DEFINED CXX)
+    foreach(variable THROWING THROWING_SCENARIO)
+        if(NOT DEFINED ${variable})
+            message(FATAL_ERROR "consumer_test: ${variable} is not set")
+        endif()
+    endforeach()
+    set(compiler -DCMAKE_CXX_COMPILER=${CXX})
+    set(plugin_suffix .so)
+    set(program_suffix "")
+else()
+    message(FATAL_ERROR "consumer_test: set CXX, or TOOLCHAIN for a cross build")
+endif()
 
 set(prefix ${WORK}/prefix)
 set(build ${WORK}/xy_panel)
@@ -48,7 +72,7 @@ endfunction()
 
 step("installing the kit into ${prefix}"
      ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component kit)
-foreach(installed bin/zeth-host lib/cmake/zeth/zethConfig.cmake
+foreach(installed bin/zeth-host${program_suffix} lib/cmake/zeth/zethConfig.cmake
                   lib/cmake/zeth/zethConfigVersion.cmake lib/cmake/zeth/zeth_add_panel.cmake
                   include/zeth/zeth_panel_factory.h include/zeth/zeth_client_callback.h
                   share/zeth/reference/scenario-language.md share/zeth/reference/events.md
@@ -61,9 +85,10 @@ foreach(installed bin/zeth-host lib/cmake/zeth/zethConfig.cmake
     endif()
 endforeach()
 
+set(host ${prefix}/bin/zeth-host${program_suffix})
+if(NOT TOOLCHAIN)
 # zeth-host from the kit alone: the demo plug-in is found in share/zeth/examples, and help needs
 # no plug-in at all.
-set(host ${prefix}/bin/zeth-host)
 step("running the demo with the installed zeth-host" ${host})
 saying("the demo" "the demo: passed")
 set(step_input "help\nquit\n")
@@ -88,15 +113,16 @@ step("a handler's exception in validate" ${host} validate --plugin ${THROWING} -
      ${WORK}/sessions)
 saying("validate" "exception-in-handler: the framework caught an exception from the handler onClick")
 unset(step_status)
+endif()
 
 # The example's own warnings are the project's: they fail the build.
 step("configuring ${EXAMPLE} against the installed kit"
-     ${CMAKE_COMMAND} -S ${EXAMPLE} -B ${build} -G ${GENERATOR} -DCMAKE_CXX_COMPILER=${CXX}
+     ${CMAKE_COMMAND} -S ${EXAMPLE} -B ${build} -G ${GENERATOR} ${compiler}
      -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=RelWithDebInfo
      "-DCMAKE_CXX_FLAGS=-Wall -Wextra -Wpedantic -Werror")
 step("building the example" ${CMAKE_COMMAND} --build ${build})
 
-set(plugin ${build}/xy_panel.so)
+set(plugin ${build}/xy_panel${plugin_suffix})
 if(NOT EXISTS ${plugin})
     file(GLOB made ${build}/*xy_panel*)
     message(FATAL_ERROR "zeth_add_panel made no ${plugin} (without \"lib\"); found: ${made}")
@@ -113,11 +139,15 @@ if(NM)
                             "${step_output}")
     endif()
 endif()
+if(TABLES)
+    step("reading the DLL's export and import tables" ${CMAKE_COMMAND} -DOBJDUMP=${OBJDUMP}
+         -DDLL=${plugin} -DNAME=xy_panel.dll -P ${TABLES})
+endif()
 
 # host(what ARGS...): runs the installed zeth-host, which must exit with 0. Each further check of
 # the example by the installed host is one more host(...) step below.
 function(host what)
-    step("${what}" ${host} ${ARGN})
+    step("${what}" ${EMULATOR} ${host} ${ARGN})
     message(STATUS "${step_output}")
 endfunction()
 

@@ -8,11 +8,19 @@
 # names its own RECEIVED file, so that both can run at once.
 #
 # cmake -DHOST=zeth-host -DAPPROVED=path/NAME.approved.txt -DARGS="run;path/NAME.zeth"
-#       [-DEMULATOR=qemu-i386] [-DRECEIVED=path/OTHER.received.txt] -P golden.cmake
+#       [-DEMULATOR=qemu-i386] [-DRECEIVED=path/OTHER.received.txt] [-DRECEIVED_DIR=folder]
+#       -P golden.cmake
+# RECEIVED_DIR: where the received file goes instead (a build's own folder, for a run on another
+# system, whose transcript must equal the approved one and is never approved itself).
 if(RECEIVED)
     set(received "${RECEIVED}")
 else()
     string(REGEX REPLACE "\\.approved\\." ".received." received "${APPROVED}")
+endif()
+if(RECEIVED_DIR)
+    get_filename_component(received_name "${received}" NAME)
+    file(MAKE_DIRECTORY "${RECEIVED_DIR}")
+    set(received "${RECEIVED_DIR}/${received_name}")
 endif()
 
 # A scenario runs from its own folder and is named without one, so that the paths it names (its
@@ -51,6 +59,10 @@ if(differs)
     execute_process(COMMAND diff -u "${APPROVED}" "${received}")
     get_filename_component(name "${APPROVED}" NAME)
     string(REGEX REPLACE "\\.approved\\..*$" "" name "${name}")
+    if(RECEIVED_DIR)
+        message(FATAL_ERROR "The transcript differs from ${APPROVED} (diff above): on this "
+                            "system zeth-host must write the approved transcript itself.")
+    endif()
     message(FATAL_ERROR "The transcript differs from ${APPROVED} (diff above). If the new one "
                         "is right, approve it with: bash tests/scenarios/approve.sh ${name}")
 endif()

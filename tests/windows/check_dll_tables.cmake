@@ -2,15 +2,25 @@
 #  - the export table holds exactly one name, load_zeth_client_script (undecorated: no leading
 #    underscore, no @n suffix), and
 #  - the DLL imports from KERNEL32.dll and msvcrt.dll only (the compiler's runtime is linked in).
-# Usage: cmake -DOBJDUMP=... -DDLL=.../R7_DESK.dll -P check_dll_tables.cmake
+# Usage: cmake -DOBJDUMP=... -DDLL=.../R7_DESK.dll [-DNAME=R7_DESK.dll] [-DPROGRAM=ON]
+#              -P check_dll_tables.cmake
+#   NAME     the file name the plug-in must have (default R7_DESK.dll)
+#   PROGRAM  DLL is a program (zeth-host.exe): it must export nothing
 foreach(variable OBJDUMP DLL)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "check_dll_tables: ${variable} is not set")
     endif()
 endforeach()
+if(NOT DEFINED NAME)
+    set(NAME R7_DESK.dll)
+endif()
+set(expected_exports load_zeth_client_script)
+if(PROGRAM)
+    set(expected_exports "")
+endif()
 get_filename_component(dll_name ${DLL} NAME)
-if(NOT dll_name STREQUAL "R7_DESK.dll")
-    message(FATAL_ERROR "the plug-in is named ${dll_name}, not R7_DESK.dll")
+if(NOT dll_name STREQUAL NAME)
+    message(FATAL_ERROR "the plug-in is named ${dll_name}, not ${NAME}")
 endif()
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -40,13 +50,13 @@ endforeach()
 
 message(STATUS "exports: ${exports}")
 message(STATUS "imports: ${imports}")
-if(NOT exports STREQUAL "load_zeth_client_script")
-    message(FATAL_ERROR "R7_DESK.dll must export exactly load_zeth_client_script; it exports: "
+if(NOT "${exports}" STREQUAL "${expected_exports}")
+    message(FATAL_ERROR "${NAME} must export exactly '${expected_exports}'; it exports: "
                         "'${exports}'")
 endif()
 list(REMOVE_DUPLICATES imports)
 list(SORT imports)
 if(NOT imports STREQUAL "kernel32.dll;msvcrt.dll")
-    message(FATAL_ERROR "R7_DESK.dll may import KERNEL32.dll and msvcrt.dll only; it imports: "
+    message(FATAL_ERROR "${NAME} may import KERNEL32.dll and msvcrt.dll only; it imports: "
                         "'${imports}'")
 endif()

@@ -9,15 +9,9 @@
 #                     DLL built with a virtual-table layout that the host cannot use.
 # Anything else fails, wine failing to start included.
 #
-# wine32's programs are 32-bit Linux programs; where the kernel cannot run those, qemu-i386 is
-# registered for them in binfmt_misc (needs root).
-#
-# The wine prefix is made for the run in BINDIR/../wineprefix (ZETH_WINEPREFIX to move it) and
-# holds only what a console program that uses KERNEL32.dll and msvcrt.dll needs: wine's own
-# kernel32, kernelbase, ntdll and msvcrt in system32, with wineboot (services, devices, desktop,
-# registry set-up) switched off. Under qemu a full prefix takes tens of minutes to make and minutes
-# more per run to boot; this one takes a moment, and the host runs on the very same wine DLLs.
-# Every wine process of the prefix is ended when the run is over.
+# wine is made ready and the prefix made by wine_prefix.sh: the prefix, made for the run in
+# BINDIR/../wineprefix (ZETH_WINEPREFIX to move it), holds only what a console program that uses
+# KERNEL32.dll and msvcrt.dll needs. Every wine process of the prefix is ended when the run is over.
 set -euo pipefail
 
 expectation=${1:-}
@@ -32,59 +26,14 @@ for file in zeth_windows_host.exe R7_DESK.dll; do
         exit 2
     fi
 done
-command -v wine >/dev/null || { echo "run_wine_host: wine is missing (scripts/deps.sh wine)" >&2; exit 2; }
-
-# --- 32-bit programs through qemu-i386 where the kernel cannot run them --------------------------
-wine_loader=/usr/lib/wine/wine
-if ! "$wine_loader" --version >/dev/null 2>&1; then
-    binfmt=/proc/sys/fs/binfmt_misc
-    if [[ ! -e $binfmt/register ]]; then
-        mount -t binfmt_misc binfmt_misc $binfmt
-    fi
-    if [[ ! -e $binfmt/qemu-i386 ]]; then
-        qemu=$(command -v qemu-i386) || { echo "run_wine_host: qemu-i386 is missing" >&2; exit 2; }
-        # ELF class 32, little-endian, x86 (e_machine 3), executables and shared objects; F opens
-        # the interpreter now, so it serves every mount namespace.
-        magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
-        mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-        printf ':qemu-i386:M::%s:%s:%s:F' "$magic" "$mask" "$qemu" >$binfmt/register
-        echo "run_wine_host: registered $qemu for 32-bit x86 programs in binfmt_misc"
-    fi
-    "$wine_loader" --version >/dev/null 2>&1 ||
-        { echo "run_wine_host: wine's 32-bit loader still does not start" >&2; exit 2; }
-fi
-
-# --- the wine prefix ---------------------------------------------------------------------------
+wine_script=run_wine_host
+# shellcheck source=tests/windows/wine_prefix.sh
+source "$(dirname "$0")/wine_prefix.sh"
+wine_ready
 prefix=${ZETH_WINEPREFIX:-$(cd "$bindir/.." && pwd)/wineprefix}
-wine_dlls=
-for dir in /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/wine/i386-windows; do
-    if [[ -f $dir/kernel32.dll ]]; then
-        wine_dlls=$dir
-        break
-    fi
-done
-[[ -n $wine_dlls ]] || { echo "run_wine_host: wine's 32-bit DLLs are missing (wine32:i386)" >&2; exit 2; }
-
-export WINEARCH=win32
-export WINEDEBUG=${WINEDEBUG:--all}
-# No prefix set-up or update, no services, no debugger, no desktop menu entries.
-export WINEDLLOVERRIDES="wineboot.exe,winedbg.exe,winemenubuilder.exe=d;mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-export WINEPREFIX="$prefix"
-
-# Made anew for every run; a directory that this script did not make is never removed.
-if [[ -d $prefix && -n "$(ls -A "$prefix")" && ! -f $prefix/.r7desk-test-prefix ]]; then
-    echo "run_wine_host: $prefix exists and is not a prefix of this test; not touching it" >&2
-    exit 2
-fi
+wine_use_prefix "$prefix"
 wineserver --kill >/dev/null 2>&1 || true
-rm -rf "$prefix"
-mkdir -p "$prefix/drive_c/windows/system32"
-touch "$prefix/.r7desk-test-prefix"
-echo disable >"$prefix/.update-timestamp"
-for dll in ntdll kernelbase kernel32 msvcrt; do
-    cp "$wine_dlls/$dll.dll" "$prefix/drive_c/windows/system32/"
-done
+wine_make_prefix "$prefix"
 
 # --- the run -------------------------------------------------------------------------------------
 log=$(mktemp)

@@ -45,7 +45,9 @@ bool parent_pipe::write(const char* bytes, std::size_t count) {
     return true;
 }
 
-child_process::child_process(const body& run) : pipe(-1, false) {
+// The child is a copy of this process: restart is not needed to reach the body.
+child_process::child_process(const body& run, const std::vector<std::string>& /*restart*/)
+    : pipe(-1, false) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) {
         throw platform_error(std::string("cannot make a pipe (") + std::strerror(errno) + ")");

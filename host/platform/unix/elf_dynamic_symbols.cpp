@@ -1,25 +1,19 @@
 #include "elf_dynamic_symbols.h"
 
+#include "library_image.h"
 #include "platform_error.h"
 
 #include <elf.h>
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
-using bytes = std::vector<unsigned char>;
+using bytes = library_bytes;
 
 template <typename T> T readAt(const bytes& file, std::uint64_t offset) {
-    if (offset > file.size() || file.size() - offset < sizeof(T)) {
-        throw platform_error("ELF structure beyond the end of the file");
-    }
-    T value;
-    std::memcpy(&value, file.data() + offset, sizeof(T));
-    return value;
+    return recordAt<T>(file, offset, "ELF");
 }
 
 template <typename Ehdr, typename Shdr, typename Sym>
@@ -71,11 +65,7 @@ std::vector<elf_symbol> readDynsym(const bytes& file) {
 } // namespace
 
 std::vector<elf_symbol> dynamicSymbols(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw platform_error("cannot open " + path);
-    }
-    const bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const bytes file = readLibraryFile(path);
     if (file.size() < EI_NIDENT || std::memcmp(file.data(), ELFMAG, SELFMAG) != 0) {
         throw platform_error(path + " is not an ELF file");
     }

@@ -10,3 +10,11 @@ std::string process_ending::words() const {
     return "died by signal " + std::to_string(status) +
            (name != nullptr ? " (" + std::string(name) + ")" : std::string());
 }
+
+const char* process_ending::dyingWays() {
+    return "a signal (a crash, a stack overflow, abort)";
+}
+
+const char* process_ending::exitingWays() {
+    return "exit, _exit";
+}

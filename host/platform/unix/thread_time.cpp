@@ -13,6 +13,7 @@ thread_time threadTime() {
         now.known = true;
         now.processor = static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
         now.preempted = usage.ru_nivcsw;
+        now.preemptionsCounted = true;
     }
 #endif
     return now;
