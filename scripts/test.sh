@@ -77,7 +77,7 @@ for suite in framework_tests panel_tests host_tests; do
     echo "valgrind: $suite"
     if ! valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
         "build/ci/bin/$suite" --gtest_brief=1; then
-        echo "valgrind: $suite has memory errors or definite leaks (valgrind's report is above)" >&2
+        echo "valgrind: $suite has failing tests, memory errors or definite leaks (the report is above)" >&2
         exit 1
     fi
 done

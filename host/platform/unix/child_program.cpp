@@ -28,6 +28,12 @@ void keep(std::string& kept, const char* bytes, std::size_t count, std::size_t l
 } // namespace
 
 child_outcome runChildProgram(const child_program& run) {
+    // posix_spawn reports a program it could not start only where the C library can see the
+    // exec fail; under a process emulator (valgrind) the child may instead end with status 127
+    // and look like a program that ran. A program that is not there is refused first.
+    if (access(run.program.c_str(), X_OK) != 0) {
+        throw platform_error("cannot start " + run.program + " (" + std::strerror(errno) + ")");
+    }
     child_outcome outcome;
     int out[2];
     int err[2];
