@@ -4,10 +4,10 @@
 // crash or hang, started from a process whose other threads keep serving. Unlike child_process
 // (a copy of this process, made while no other thread runs), the program is started afresh, so
 // nothing of the caller's threads and locks goes with it (on POSIX systems posix_spawn). Its
-// standard input is empty, and its standard output and error are read as they come, each kept up
-// to a limit (what is past it is read and dropped, and said). A program still running at the
-// deadline, whether its streams are still open or not, is ended at once (SIGKILL) and reported
-// as such.
+// standard input is empty, it gets no other file, socket or handle of the caller's, and its
+// standard output and error are read as they come, each kept up to a limit (what is past it is
+// read and dropped, and said). A program still running at the deadline, whether its streams are
+// still open or not, is ended at once (SIGKILL) and reported as such.
 //
 // Threads: runChildProgram() may be called on any thread, on several at once; it blocks until the
 // program has ended. It throws platform_error when the system cannot make the pipes or start the

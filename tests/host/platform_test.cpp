@@ -175,6 +175,20 @@ INSTANTIATE_TEST_SUITE_P(
                     false}),
     [](const ::testing::TestParamInfo<program_row>& row) { return row.param.name; });
 
+// A descriptor of the caller's that is not close-on-exec (as a server's sockets are) stays out of
+// the program.
+TEST(child_program, getsNoDescriptorOfTheCallerButItsStreams) {
+    const int open = dup(1);
+    ASSERT_GE(open, 3);
+    child_program run;
+    run.program = "/bin/sh";
+    run.arguments = {"-c", "if [ -e /proc/$$/fd/" + std::to_string(open) +
+                               " ]; then printf kept; else printf closed; fi"};
+    const child_outcome outcome = runChildProgram(run);
+    close(open);
+    EXPECT_EQ(outcome.output, "closed");
+}
+
 TEST(child_program, aProgramThatCannotBeStartedIsAPlatformError) {
     child_program run;
     run.program = "/nonexistent/zeth-host";

@@ -51,6 +51,9 @@ child_outcome runChildProgram(const child_program& run) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    // Nothing else of this process goes with the program: a caller's sockets and files that are
+    // not marked close-on-exec (a server's listening socket, say) would outlive the caller in it.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     std::vector<std::string> words{run.program};
     words.insert(words.end(), run.arguments.begin(), run.arguments.end());
     std::vector<char*> argv;

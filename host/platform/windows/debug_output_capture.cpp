@@ -77,16 +77,24 @@ LONG WINAPI copyDebugOutput(EXCEPTION_POINTERS* exception) {
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-// The section a parent handed down, taken over once: the variable is removed.
+// The section this process names in the variable for its children, if any.
+std::atomic<std::uintptr_t> handedDown{0};
+
+// The section a parent handed down, taken over once: the variable is removed. A section this
+// process made itself is not handed down: it has an owner already, and two owners of one handle
+// would close it twice (the second time, whatever object has the handle's value by then).
 HANDLE inheritedSection() {
     char text[32];
     const DWORD length = GetEnvironmentVariableA(sectionVariable, text, sizeof text);
     if (length == 0 || length >= sizeof text) {
         return nullptr;
     }
-    SetEnvironmentVariableA(sectionVariable, nullptr);
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text, &end, 10);
+    if (end != text && *end == '\0' && value == handedDown.load()) {
+        return nullptr;
+    }
+    SetEnvironmentVariableA(sectionVariable, nullptr);
     if (end == text || *end != '\0') {
         return nullptr;
     }
@@ -142,6 +150,7 @@ debug_output_capture::debug_output_capture() : state(std::make_unique<system_sta
     state->buffer.mapped = static_cast<section_layout*>(mapped);
     if (!inherited) {
         // A fresh section is zero-filled; this process's children find it by the variable.
+        handedDown = reinterpret_cast<std::uintptr_t>(section);
         SetEnvironmentVariableA(sectionVariable,
                                 std::to_string(static_cast<unsigned long long>(
                                                    reinterpret_cast<std::uintptr_t>(section)))
@@ -159,6 +168,8 @@ debug_output_capture::~debug_output_capture() {
             std::strtoull(text, nullptr, 10) ==
                 static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(state->section))) {
             SetEnvironmentVariableA(sectionVariable, nullptr);
+            std::uintptr_t mine = reinterpret_cast<std::uintptr_t>(state->section);
+            handedDown.compare_exchange_strong(mine, 0);
         }
         UnmapViewOfFile(state->buffer.mapped);
         CloseHandle(state->section);
