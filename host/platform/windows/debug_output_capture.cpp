@@ -91,14 +91,12 @@ HANDLE inheritedSection() {
     }
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text, &end, 10);
-    if (end != text && *end == '\0' && value == handedDown.load()) {
+    const bool named = end != text && *end == '\0';
+    if (named && value == handedDown.load()) {
         return nullptr;
     }
     SetEnvironmentVariableA(sectionVariable, nullptr);
-    if (end == text || *end != '\0') {
-        return nullptr;
-    }
-    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value));
+    return named ? reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value)) : nullptr;
 }
 
 } // namespace
@@ -162,14 +160,10 @@ debug_output_capture::~debug_output_capture() {
     capture_buffer* own = &state->buffer;
     capturing.compare_exchange_strong(own, nullptr);
     if (state->section != nullptr) {
-        char text[32];
-        const DWORD length = GetEnvironmentVariableA(sectionVariable, text, sizeof text);
-        if (length > 0 && length < sizeof text &&
-            std::strtoull(text, nullptr, 10) ==
-                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(state->section))) {
+        // The variable names this section exactly while handedDown does.
+        std::uintptr_t mine = reinterpret_cast<std::uintptr_t>(state->section);
+        if (handedDown.compare_exchange_strong(mine, 0)) {
             SetEnvironmentVariableA(sectionVariable, nullptr);
-            std::uintptr_t mine = reinterpret_cast<std::uintptr_t>(state->section);
-            handedDown.compare_exchange_strong(mine, 0);
         }
         UnmapViewOfFile(state->buffer.mapped);
         CloseHandle(state->section);
