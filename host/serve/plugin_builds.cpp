@@ -1,5 +1,7 @@
 #include "plugin_builds.h"
 
+#include "file_check.h"
+#include "platform_error.h"
 #include "plugin_loader.h"
 
 #include <algorithm>
@@ -59,17 +61,23 @@ plugin_build plugin_builds::copyCandidate() {
     if (!error) {
         fs::copy_file(original, build.file, fs::copy_options::overwrite_existing, error);
     }
+    std::string why = error ? error.message() : std::string();
     if (!error) {
-        // The copy carries the build's own time: the page names the build by it.
-        fs::last_write_time(build.file, fs::last_write_time(original, error), error);
+        // The copy carries the build's own time, to the file system's finest tick: the page names
+        // the build by it, and a build written again within the same second is still told apart.
+        try {
+            copyModifiedTime(original, build.file);
+        } catch (const platform_error& failed) {
+            why = failed.what();
+        }
     }
-    if (error) {
-        fs::remove_all(into);
+    if (!why.empty()) {
+        fs::remove_all(into, error);
         throw plugin_error("cannot copy the plug-in \"" + original + "\" to " + into.string() +
-                           ": " + error.message());
+                           ": " + why);
     }
     if (stampOf(original) != build.stamp) {
-        fs::remove_all(into);
+        fs::remove_all(into, error);
         throw plugin_error("the plug-in \"" + original +
                            "\" changed while it was copied: the build is not finished");
     }

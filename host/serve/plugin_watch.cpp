@@ -1,38 +1,32 @@
 #include "plugin_watch.h"
 
+#include "file_check.h"
 #include "local_time.h"
-
-#include <filesystem>
+#include "platform_error.h"
 
 file_stamp stampOf(const std::string& path) {
-    std::error_code error;
     file_stamp stamp;
-    const auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::is_regular_file(status)) {
-        return stamp;
+    try {
+        const file_facts facts = examineFile(path);
+        if (facts.kind == file_kind::regular) {
+            stamp.exists = true;
+            stamp.modified = facts.modified;
+            stamp.size = facts.size;
+        }
+    } catch (const platform_error&) {
+        // Cannot be read: as if it were not there.
     }
-    const auto modified = std::filesystem::last_write_time(path, error);
-    const auto size = std::filesystem::file_size(path, error);
-    if (error) {
-        return stamp;
-    }
-    stamp.exists = true;
-    stamp.modified = static_cast<std::int64_t>(modified.time_since_epoch().count());
-    stamp.size = size;
     return stamp;
 }
 
 std::string modifiedText(const std::string& path) {
-    std::error_code error;
-    const auto modified = std::filesystem::last_write_time(path, error);
-    if (error) {
+    const file_stamp stamp = stampOf(path);
+    if (!stamp.exists) {
         return {};
     }
-    // The file clock's epoch is its own (C++17 has no clock_cast): measured from both clocks' now.
-    const auto system = std::chrono::system_clock::now() +
-                        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                            modified - std::filesystem::file_time_type::clock::now());
-    return localTimeText(system);
+    return localTimeText(std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::nanoseconds(stamp.modified))));
 }
 
 bool settle_watch::look(const file_stamp& seen, time_point now) {

@@ -17,7 +17,7 @@
 // What the watch compares of a file.
 struct file_stamp {
     bool exists = false;
-    std::int64_t modified = 0; // the file system's modification time, in its own ticks
+    std::int64_t modified = 0; // when it was last written, in ns since 1970, as finely as kept
     std::uintmax_t size = 0;
     bool operator==(const file_stamp& other) const {
         return exists == other.exists && modified == other.modified && size == other.size;
@@ -25,7 +25,7 @@ struct file_stamp {
     bool operator!=(const file_stamp& other) const { return !(*this == other); }
 };
 
-// The file's stamp now; a file that cannot be read is one that does not exist.
+// The file's stamp now; a file that cannot be examined is one that does not exist.
 file_stamp stampOf(const std::string& path);
 // The file's modification time as local time, "2024-05-01 12:03:05"; empty when it has none.
 std::string modifiedText(const std::string& path);

@@ -1,9 +1,10 @@
 // The platform layer's child process and timed stream where the supervisor's fault table does not
 // reach them: how a child ends when its body throws or it is ended from outside, a child whose
 // owner forgets it, and a wait that a signal interrupts; another program run to its end, however
-// it ends; a private folder; the local time's text.
+// it ends; a private folder; a file's time of writing; the local time's text.
 #include "child_process.h"
 #include "child_program.h"
+#include "file_check.h"
 #include "local_time.h"
 #include "platform_error.h"
 #include "private_folder.h"
@@ -16,10 +17,13 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -206,6 +210,24 @@ TEST(private_folder, eachIsNewEmptyAndTheUsersAlone) {
         EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all) << folder;
         fs::remove_all(folder);
     }
+}
+
+// A rebuild within the second of the build before, at the same size, is still a change: the
+// time of writing is kept to the file system's finest tick, and a copy carries it unchanged.
+TEST(file_check, theTimeOfWritingIsKeptFinerThanSecondsAndCopied) {
+    namespace fs = std::filesystem;
+    const fs::path folder = makePrivateFolder("zeth_platform_test_");
+    const std::string built = (folder / "built").string();
+    const std::string copy = (folder / "copy").string();
+    std::ofstream(built) << "build";
+    std::ofstream(copy) << "other";
+    const timespec written[2] = {{0, UTIME_OMIT}, {1700000000, 123456789}};
+    ASSERT_EQ(utimensat(AT_FDCWD, built.c_str(), written, 0), 0);
+    EXPECT_EQ(examineFile(built).modified, 1700000000123456789);
+    copyModifiedTime(built, copy);
+    EXPECT_EQ(examineFile(copy).modified, 1700000000123456789);
+    EXPECT_THROW(copyModifiedTime((folder / "missing").string(), copy), platform_error);
+    fs::remove_all(folder);
 }
 
 TEST(local_time, isTheTimeInThisMachinesZone) {

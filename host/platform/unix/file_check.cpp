@@ -30,6 +30,8 @@ file_facts factsOf(const struct stat& status) {
     } else {
         facts.kind = file_kind::other;
     }
+    facts.modified =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
     return facts;
 }
 
@@ -44,6 +46,17 @@ file_facts examineFile(const std::string& path) {
         fail();
     }
     return factsOf(status);
+}
+
+void copyModifiedTime(const std::string& from, const std::string& to) {
+    struct stat status {};
+    if (::stat(from.c_str(), &status) != 0) {
+        fail();
+    }
+    const timespec times[2] = {{0, UTIME_OMIT}, status.st_mtim};
+    if (::utimensat(AT_FDCWD, to.c_str(), times, 0) != 0) {
+        fail();
+    }
 }
 
 input_file::input_file(const std::string& path)
