@@ -66,6 +66,11 @@ public:
     child_process& operator=(const child_process&) = delete;
     ~child_process();
 
+    // Whether the child is a copy of this process (POSIX systems), so that a body may use what the
+    // caller made before (a bound socket, objects in memory); where it is not (Windows), the
+    // started program has only what its arguments lead it to make.
+    static bool copiesThisProcess();
+
     // The system's number for the child, for the user and for passing it an interrupt.
     int id() const { return processId; }
     // What the child writes; it ends when the child closed its end or ended.

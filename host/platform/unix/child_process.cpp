@@ -88,6 +88,10 @@ child_process::child_process(const body& run, const std::vector<std::string>& /*
     processId = static_cast<int>(child);
 }
 
+bool child_process::copiesThisProcess() {
+    return true;
+}
+
 child_process::~child_process() {
     if (!ended) {
         end();

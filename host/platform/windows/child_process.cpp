@@ -9,8 +9,12 @@
 // its last handle closes, which is when the parent ends, however that happens.
 #include "child_process.h"
 
+#include "command_line.h"
 #include "exception_codes.h"
+#include "handed_down.h"
+#include "inbound_pipe.h"
 #include "platform_error.h"
+#include "program_location.h"
 #include "system_reason.h"
 
 #include <windows.h>
@@ -23,7 +27,6 @@
 
 namespace {
 
-constexpr char pipeVariable[] = "ZETH_HOST_CHILD_PIPE";
 // The one byte the child writes once it has reached its body, before anything the body writes.
 constexpr char reachedBody = 'R';
 
@@ -46,11 +49,11 @@ extern "C" void endOnAbort(int) {
 // variable is removed, so that the question is answered once.
 std::optional<HANDLE> inheritedPipe() {
     char text[32];
-    const DWORD length = GetEnvironmentVariableA(pipeVariable, text, sizeof text);
+    const DWORD length = GetEnvironmentVariableA(childPipeVariable, text, sizeof text);
     if (length == 0 || length >= sizeof text) {
         return std::nullopt;
     }
-    SetEnvironmentVariableA(pipeVariable, nullptr);
+    SetEnvironmentVariableA(childPipeVariable, nullptr);
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text, &end, 10);
     const HANDLE pipe = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value));
@@ -77,43 +80,6 @@ std::optional<HANDLE> inheritedPipe() {
         status = 2;
     }
     endThisProcessNow(status);
-}
-
-// One argument as the C runtime's parser reads it back: quoted when it holds a blank or a quote or
-// is empty, with the backslashes before a quote (and before the closing quote) doubled.
-std::string quotedArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
-        return argument;
-    }
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, '\\');
-    return quoted + "\"";
-}
-
-std::string ownProgram() {
-    std::string path(MAX_PATH, '\0');
-    while (true) {
-        const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            failWith("cannot find this program's file");
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
 }
 
 // Each standard stream, made inheritable so that the child writes where this process writes.
@@ -166,25 +132,15 @@ child_process::child_process(const body& run, const std::vector<std::string>& re
         throw platform_error("cannot start the plug-in's process: this system cannot copy a "
                              "process, and nothing says how this program reaches the same work");
     }
-    static unsigned long pipesMade = 0;
-    const std::string name = "\\\\.\\pipe\\zeth-host-" + std::to_string(GetCurrentProcessId()) +
-                             "-" + std::to_string(++pipesMade) + "-" +
-                             std::to_string(GetTickCount64());
-    const HANDLE readEnd = CreateNamedPipeA(
-        name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 65536,
-        65536, 0, nullptr);
-    if (readEnd == INVALID_HANDLE_VALUE) {
-        failWith("cannot make a pipe");
+    const std::string program = programFile().string();
+    if (program.empty()) {
+        failWith("cannot find this program's file");
     }
+    std::string line = commandLine(program, restart);
+    const inbound_pipe made = makeInboundPipe();
     // Owned from here on: a failure below closes the read end with this object's members.
-    pipe = timed_input(reinterpret_cast<std::intptr_t>(readEnd), true);
-    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    const HANDLE writeEnd =
-        CreateFileA(name.c_str(), GENERIC_WRITE, 0, &inherited, OPEN_EXISTING, 0, nullptr);
-    if (writeEnd == INVALID_HANDLE_VALUE) {
-        failWith("cannot make a pipe");
-    }
+    pipe = timed_input(reinterpret_cast<std::intptr_t>(made.read), true);
+    const HANDLE writeEnd = made.write;
 
     system->job = CreateJobObjectA(nullptr, nullptr);
     if (system->job == nullptr) {
@@ -196,11 +152,6 @@ child_process::child_process(const body& run, const std::vector<std::string>& re
         JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
     SetInformationJobObject(system->job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
 
-    const std::string program = ownProgram();
-    std::string commandLine = "\"" + program + "\"";
-    for (const std::string& argument : restart) {
-        commandLine += " " + quotedArgument(argument);
-    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -211,13 +162,13 @@ child_process::child_process(const body& run, const std::vector<std::string>& re
     // The variable is this process's for the instant of CreateProcess, which copies the
     // environment into the child; no other thread runs that could start a process meanwhile.
     SetEnvironmentVariableA(
-        pipeVariable,
+        childPipeVariable,
         std::to_string(static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(writeEnd)))
             .c_str());
-    const BOOL created = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+    const BOOL created = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
                                         CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
     const DWORD why = GetLastError();
-    SetEnvironmentVariableA(pipeVariable, nullptr);
+    SetEnvironmentVariableA(childPipeVariable, nullptr);
     CloseHandle(writeEnd);
     if (created == 0) {
         throw platform_error("cannot start a process (" + systemReason(why) + ")");
@@ -237,6 +188,10 @@ child_process::child_process(const body& run, const std::vector<std::string>& re
         throw platform_error("this program, started again to run the plug-in, " + how.words() +
                              " before it reached the plug-in's work");
     }
+}
+
+bool child_process::copiesThisProcess() {
+    return false;
 }
 
 child_process::~child_process() {

@@ -16,6 +16,8 @@
 // two takes; bytes written beyond that are counted and dropped.
 #include "debug_output_capture.h"
 
+#include "handed_down.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -26,7 +28,6 @@
 
 namespace {
 
-constexpr char sectionVariable[] = "ZETH_HOST_DEBUG_OUTPUT";
 constexpr DWORD printException = 0x40010006; // DBG_PRINTEXCEPTION_C
 constexpr std::size_t sectionBytes = 1u << 20;
 
@@ -85,7 +86,7 @@ std::atomic<std::uintptr_t> handedDown{0};
 // would close it twice (the second time, whatever object has the handle's value by then).
 HANDLE inheritedSection() {
     char text[32];
-    const DWORD length = GetEnvironmentVariableA(sectionVariable, text, sizeof text);
+    const DWORD length = GetEnvironmentVariableA(debugOutputVariable, text, sizeof text);
     if (length == 0 || length >= sizeof text) {
         return nullptr;
     }
@@ -95,7 +96,7 @@ HANDLE inheritedSection() {
     if (named && value == handedDown.load()) {
         return nullptr;
     }
-    SetEnvironmentVariableA(sectionVariable, nullptr);
+    SetEnvironmentVariableA(debugOutputVariable, nullptr);
     return named ? reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value)) : nullptr;
 }
 
@@ -149,7 +150,7 @@ debug_output_capture::debug_output_capture() : state(std::make_unique<system_sta
     if (!inherited) {
         // A fresh section is zero-filled; this process's children find it by the variable.
         handedDown = reinterpret_cast<std::uintptr_t>(section);
-        SetEnvironmentVariableA(sectionVariable,
+        SetEnvironmentVariableA(debugOutputVariable,
                                 std::to_string(static_cast<unsigned long long>(
                                                    reinterpret_cast<std::uintptr_t>(section)))
                                     .c_str());
@@ -163,7 +164,7 @@ debug_output_capture::~debug_output_capture() {
         // The variable names this section exactly while handedDown does.
         std::uintptr_t mine = reinterpret_cast<std::uintptr_t>(state->section);
         if (handedDown.compare_exchange_strong(mine, 0)) {
-            SetEnvironmentVariableA(sectionVariable, nullptr);
+            SetEnvironmentVariableA(debugOutputVariable, nullptr);
         }
         UnmapViewOfFile(state->buffer.mapped);
         CloseHandle(state->section);

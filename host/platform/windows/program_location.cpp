@@ -5,16 +5,21 @@
 #include <string>
 
 std::filesystem::path programDirectory() {
+    const std::filesystem::path self = programFile();
+    return self.empty() ? std::filesystem::current_path() : self.parent_path();
+}
+
+std::filesystem::path programFile() {
     std::string path(MAX_PATH, '\0');
     while (true) {
         const DWORD length =
             GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
-            return std::filesystem::current_path();
+            return {};
         }
         if (length < path.size()) {
             path.resize(length);
-            return std::filesystem::path(path).parent_path();
+            return path;
         }
         path.resize(path.size() * 2);
     }

@@ -16,6 +16,16 @@ std::string systemReason(unsigned long error) {
                                reason.back() == ' ' || reason.back() == '.')) {
         reason.pop_back();
     }
+    // The system's texts have inserts for what the caller would name ("%1 is not a valid Win32
+    // application"); the callers name it around the reason, so an insert reads "it".
+    for (std::size_t at = reason.find('%'); at != std::string::npos; at = reason.find('%', at)) {
+        std::size_t end = at + 1;
+        while (end < reason.size() && reason[end] >= '0' && reason[end] <= '9') {
+            ++end;
+        }
+        reason.replace(at, end - at, end > at + 1 ? "it" : "%");
+        ++at;
+    }
     return reason.empty() ? "error " + std::to_string(error) : reason;
 }
 

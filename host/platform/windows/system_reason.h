@@ -6,7 +6,7 @@
 #include <string>
 
 // The message the system has for error (a GetLastError() code), without its line end and its
-// final full stop; "error N" when the system has none.
+// final full stop, each insert ("%1") read as "it"; "error N" when the system has none.
 std::string systemReason(unsigned long error);
 
 // systemReason of the calling thread's last error.
