@@ -348,8 +348,8 @@ int runFrontEnd(int argc, char** argv) {
 #if !defined(ZETH_HOST_SERVE)
     if (serve->parsed()) {
         std::cerr << "zeth-host: serve is not in this build: it was built without an HTTP library "
-                     "(the 32-bit Linux and the Windows builds have none); run, shell and validate "
-                     "are. For the desks in a browser, use a 64-bit Linux build of zeth-host\n";
+                     "(the 32-bit Linux build has none); run, shell and validate are. For the "
+                     "desks in a browser, use the 64-bit Linux or the Windows build of zeth-host\n";
         return 2;
     }
 #endif

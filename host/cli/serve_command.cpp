@@ -1,5 +1,6 @@
 #include "serve_command.h"
 
+#include "child_process.h"
 #include "console.h"
 #include "desk_server.h"
 #include "hot_reload.h"
@@ -150,6 +151,15 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
     messages << "zeth-host serve: the desks are at " << endpoint.url()
              << "  (Ctrl-C closes them and stops)\n"
              << std::flush;
+    // The desks' process serves on the socket bound here and keeps the page's stream across a
+    // crash: only a copy of this process can. Where the plug-in's process would be this program
+    // started afresh (Windows), the desks run in this process, and a crash ends serve.
+    const bool inProcess = request.inProcess || !child_process::copiesThisProcess();
+    if (inProcess && !request.inProcess) {
+        messages << "zeth-host serve: on this system the plug-in runs in zeth-host's own process: "
+                    "a crash or a hang of it ends serve (run, shell and validate supervise it)\n"
+                 << std::flush;
+    }
     catchInterrupts(stopRequested);
     crash_watch crashes;
     record.attach(crashes);
@@ -169,17 +179,16 @@ int runServe(const serve_request& request, transcript& record, std::ostream& mes
                               crashReport, copies ? copies->path : std::string());
         };
         crashes.report.clear();
-        const int status = request.inProcess
-                               ? runInProcess(body, record, messages)
-                               : runSupervised({request.pluginFile,
-                                                request.callTimeout,
-                                                request.output,
-                                                "--call-timeout",
-                                                [](int child) { passInterruptsTo(child); },
-                                                {}},
-                                               body, record, messages);
+        const int status = inProcess ? runInProcess(body, record, messages)
+                                     : runSupervised({request.pluginFile,
+                                                      request.callTimeout,
+                                                      request.output,
+                                                      "--call-timeout",
+                                                      [](int child) { passInterruptsTo(child); },
+                                                      {}},
+                                                     body, record, messages);
         passInterruptsTo(0);
-        if (stopRequested || request.inProcess || crashes.report.empty()) {
+        if (stopRequested || inProcess || crashes.report.empty()) {
             return stopRequested && status != 2 ? 0 : status;
         }
         crashReport = crashes.report;

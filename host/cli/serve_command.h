@@ -9,7 +9,9 @@
 // (supervisor.h), so the page talks to the very process that holds the panels. When the plug-in
 // crashes, exits or hangs there, the supervisor writes its violation as for run, and a new child
 // serves the page on the same socket: the page shows the supervisor's line and offers to start
-// the desks again. With --in-process everything runs in zeth-host's own process, for a debugger.
+// the desks again. With --in-process everything runs in zeth-host's own process, for a debugger;
+// so it does on Windows, where the child cannot be a copy of this process (it says so). The
+// reload's trials stay in processes of their own there too.
 //
 // Watching (the default): the desks run a copy of the plug-in file, kept in a private folder
 // made here (and removed at the end), and a rebuilt plug-in is reloaded (hot_reload.h); a new

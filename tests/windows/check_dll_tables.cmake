@@ -1,7 +1,8 @@
 # Reads the export and import tables of the plug-in with objdump -p and fails unless
 #  - the export table holds exactly one name, load_zeth_client_script (undecorated: no leading
 #    underscore, no @n suffix), and
-#  - the DLL imports from KERNEL32.dll and msvcrt.dll only (the compiler's runtime is linked in).
+#  - the DLL imports from KERNEL32.dll and msvcrt.dll only (the compiler's runtime is linked in);
+#    a program (zeth-host.exe) from ADVAPI32.dll and WS2_32.dll as well.
 # Usage: cmake -DOBJDUMP=... -DDLL=.../R7_DESK.dll [-DNAME=R7_DESK.dll] [-DPROGRAM=ON]
 #              -P check_dll_tables.cmake
 #   NAME     the file name the plug-in must have (default R7_DESK.dll)
@@ -56,7 +57,12 @@ if(NOT "${exports}" STREQUAL "${expected_exports}")
 endif()
 list(REMOVE_DUPLICATES imports)
 list(SORT imports)
-if(NOT imports STREQUAL "kernel32.dll;msvcrt.dll")
-    message(FATAL_ERROR "${NAME} may import KERNEL32.dll and msvcrt.dll only; it imports: "
-                        "'${imports}'")
+# zeth-host.exe also uses the system's sockets (serve) and its access lists (serve's private
+# folder); nothing else that a Windows installation may lack.
+set(allowed kernel32.dll msvcrt.dll)
+if(PROGRAM)
+    set(allowed advapi32.dll kernel32.dll msvcrt.dll ws2_32.dll)
+endif()
+if(NOT imports STREQUAL "${allowed}")
+    message(FATAL_ERROR "${NAME} may import ${allowed} only; it imports: '${imports}'")
 endif()

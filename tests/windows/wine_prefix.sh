@@ -4,9 +4,9 @@
 # wine32's programs are 32-bit Linux programs; where the kernel cannot run those, qemu-i386 is
 # registered for them in binfmt_misc (needs root).
 #
-# The prefix holds only what a console program that uses KERNEL32.dll and msvcrt.dll needs: wine's
-# own kernel32, kernelbase, ntdll and msvcrt in system32, with wineboot (services, devices,
-# desktop, registry set-up) switched off. Under qemu a full prefix takes tens of minutes to make
+# The prefix holds only what a console program that uses KERNEL32.dll, msvcrt.dll, ADVAPI32.dll
+# and WS2_32.dll needs: those of wine's own DLLs and the ones they import, in system32, with wineboot (services, devices,
+# desktop, registry set-up) replaced by a program that only says the prefix is ready. Under qemu a full prefix takes tens of minutes to make
 # and minutes more per run to boot; this one takes a moment, and the programs run on the very same
 # wine DLLs.
 
@@ -45,15 +45,17 @@ wine_use_prefix() {
     export WINEARCH=win32
     export WINEDEBUG=${WINEDEBUG:--all}
     # No prefix set-up or update, no services, no debugger, no desktop menu entries.
-    export WINEDLLOVERRIDES="wineboot.exe,winedbg.exe,winemenubuilder.exe=d;mscoree,mshtml="
+    # wineboot.exe only as the prefix's own (wine_boot_event.cpp), where it has one.
+    export WINEDLLOVERRIDES="winedbg.exe,winemenubuilder.exe=d;wineboot.exe=n;mscoree,mshtml="
     unset DISPLAY WAYLAND_DISPLAY
     export WINEPREFIX="$1"
 }
 
-# wine_make_prefix PREFIX: makes the minimal prefix afresh. A directory that these scripts did not
-# make is never removed.
+# wine_make_prefix PREFIX [BOOT_EVENT]: makes the minimal prefix afresh, with BOOT_EVENT (the
+# built wine_boot_event.exe) as its wineboot.exe: needed where programs start at the same time. A
+# directory that these scripts did not make is never removed.
 wine_make_prefix() {
-    local prefix=$1 wine_dlls= dir dll
+    local prefix=$1 boot_event=${2:-} wine_dlls= dir dll
     for dir in /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/wine/i386-windows; do
         if [[ -f $dir/kernel32.dll ]]; then
             wine_dlls=$dir
@@ -68,7 +70,11 @@ wine_make_prefix() {
     mkdir -p "$prefix/drive_c/windows/system32"
     touch "$prefix/.r7desk-test-prefix"
     echo disable >"$prefix/.update-timestamp"
-    for dll in ntdll kernelbase kernel32 msvcrt; do
+    # With serve's sockets and its private folder: ws2_32, advapi32, and what they import.
+    for dll in ntdll kernelbase kernel32 msvcrt ucrtbase advapi32 sechost ws2_32; do
         cp "$wine_dlls/$dll.dll" "$prefix/drive_c/windows/system32/"
     done
+    if [[ -n $boot_event ]]; then
+        cp "$boot_event" "$prefix/drive_c/windows/system32/wineboot.exe"
+    fi
 }
