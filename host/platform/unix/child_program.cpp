@@ -1,5 +1,6 @@
 #include "child_program.h"
 
+#include "output_limit.h"
 #include "platform_error.h"
 
 #include <algorithm>
@@ -15,17 +16,7 @@
 
 extern char** environ;
 
-namespace {
-
-// Appends what fits under the limit; notes the rest as dropped.
-void keep(std::string& kept, const char* bytes, std::size_t count, std::size_t limit,
-          bool& truncated) {
-    const std::size_t room = kept.size() < limit ? limit - kept.size() : 0;
-    kept.append(bytes, std::min(room, count));
-    truncated = truncated || count > room;
-}
-
-} // namespace
+namespace {} // namespace
 
 child_outcome runChildProgram(const child_program& run) {
     // posix_spawn reports a program it could not start only where the C library can see the
@@ -107,8 +98,8 @@ child_outcome runChildProgram(const child_program& run) {
                 --open;
                 continue;
             }
-            keep(*kept[i], buffer, static_cast<std::size_t>(got), run.outputLimit,
-                 outcome.truncated);
+            keepWithinLimit(*kept[i], buffer, static_cast<std::size_t>(got), run.outputLimit,
+                            outcome.truncated);
         }
     }
     for (const pollfd& stream : streams) {

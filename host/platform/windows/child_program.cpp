@@ -11,6 +11,7 @@
 #include "exception_codes.h"
 #include "handed_down.h"
 #include "inbound_pipe.h"
+#include "output_limit.h"
 #include "platform_error.h"
 #include "system_reason.h"
 
@@ -67,14 +68,6 @@ struct stream_reading {
     }
 };
 
-// Appends what fits under the limit; notes the rest as dropped.
-void keep(std::string& kept, const char* bytes, std::size_t count, std::size_t limit,
-          bool& truncated) {
-    const std::size_t room = kept.size() < limit ? limit - kept.size() : 0;
-    kept.append(bytes, std::min(room, count));
-    truncated = truncated || count > room;
-}
-
 // Starts the next read, unless one is running; a pipe that has ended is closed for reading.
 void startRead(stream_reading& stream) {
     if (!stream.open || stream.pending) {
@@ -98,7 +91,7 @@ void finishRead(stream_reading& stream, const child_program& run, child_outcome&
     if (GetOverlappedResult(stream.pipe, &stream.overlapped, &got, FALSE) == 0) {
         stream.open = GetLastError() == ERROR_MORE_DATA;
     }
-    keep(*stream.kept, stream.buffer, got, run.outputLimit, outcome.truncated);
+    keepWithinLimit(*stream.kept, stream.buffer, got, run.outputLimit, outcome.truncated);
 }
 
 DWORD millisecondsLeft(std::chrono::steady_clock::time_point deadline) {
